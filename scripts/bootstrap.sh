@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Installs what building, testing and running the wizard needs, and only what is missing.
+set -euo pipefail
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+
+# package -> a file that shows it is there
+declare -A CHECK=(
+  [g++-mingw-w64-i686-posix]=/usr/bin/i686-w64-mingw32-g++-posix
+  [gcc-mingw-w64-i686-posix]=/usr/bin/i686-w64-mingw32-gcc-posix
+  [binutils-mingw-w64-i686]=/usr/bin/i686-w64-mingw32-windres
+  [wine]=/usr/bin/wine
+  [wine32:i386]=/usr/lib/wine/wine
+  [wine64]=/usr/lib/wine/wine64
+  [cmake]=/usr/bin/cmake
+  [googletest]=/usr/src/googletest/CMakeLists.txt
+  [xvfb]=/usr/bin/Xvfb
+  [x11-apps]=/usr/bin/xwd
+  [imagemagick]=/usr/bin/convert-im6.q16
+)
+
+missing=()
+for pkg in "${!CHECK[@]}"; do
+  if [ ! -e "${CHECK[$pkg]}" ] && ! dpkg -s "$pkg" >/dev/null 2>&1; then
+    missing+=("$pkg")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+echo "bootstrap: installing ${missing[*]}"
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  echo "bootstrap: enabling the i386 architecture (for wine32)"
+  $SUDO dpkg --add-architecture i386
+fi
+$SUDO apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+echo "bootstrap: done"

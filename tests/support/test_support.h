@@ -1,0 +1,53 @@
+// Helpers for tests: guarded buffers, temporary folders, paths of the build.
+#pragma once
+#include <windows.h>
+#include <string>
+#include <vector>
+
+namespace wiztest {
+
+// A buffer of a given size followed by guard bytes; any write past the size
+// shows up in Intact().
+class GuardedBuffer {
+public:
+    explicit GuardedBuffer(size_t size, char fill = 'X');
+    char* data() { return mem_.data(); }
+    const char* c_str() const { return mem_.data(); }
+    size_t size() const { return size_; }
+    bool Intact() const;
+
+private:
+    static const size_t kGuard = 32;
+    size_t size_;
+    std::vector<char> mem_;
+};
+
+// A fresh folder under the temporary directory, removed with everything in it.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    const std::string& path() const { return path_; }
+    std::string File(const std::string& name) const;  // path\name
+    void Write(const std::string& name, const std::string& contents) const;
+
+private:
+    std::string path_;
+};
+
+// Removes a folder and everything below it.
+void RemoveTree(const std::string& path);
+// Reads a whole file; empty when it cannot be read.
+std::string ReadFile(const std::string& path);
+bool WriteFile(const std::string& path, const std::string& contents);
+
+// Windows paths of the source and build folders (from the test environment).
+std::string SourceDir();
+std::string BinaryDir();
+// Folder holding the test binaries and the DLLs built beside them.
+std::string BinDir();
+
+// Runs a program and waits for it; returns its exit code, or -1.
+int RunProcess(const std::string& commandLine, DWORD timeoutMs = 60000);
+
+}  // namespace wiztest
