@@ -43,6 +43,14 @@ bool Number(const char* text, long& out, long lowest, long highest) {
     return true;
 }
 
+// Prints text with its CR LF as the console's own line ends.
+void Print(const std::string& text) {
+    std::string out;
+    for (char c : text)
+        if (c != '\r') out += c;
+    fwrite(out.data(), 1, out.size(), stdout);
+}
+
 int Fail(const char* what, long id) {
     fprintf(stderr, "devtool: %s (device %ld)\n", what, id);
     return 2;
@@ -97,13 +105,12 @@ int main(int argc, char** argv) {
         if (!devsim::DeviceExists(id)) return Fail("no such device", id);
         if (!devsim::LoadState(id, state)) return Fail("the state file cannot be read", id);
         printf("; device %ld: %s\n", id, devsim::StatePath(id).c_str());
-        fputs(devsim::FormatState(state).c_str(), stdout);
+        Print(devsim::FormatState(state));
         return 0;
     }
     if (cmd == "journal" && args.size() == 2) {
         devsim::StoreLock lock;
-        std::string text = devsim::ReadJournal(id);
-        fwrite(text.data(), 1, text.size(), stdout);
+        Print(devsim::ReadJournal(id));
         return 0;
     }
     if (cmd == "get" && args.size() == 3) {
