@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "common/util.h"
 #include "framework/resource.h"
 #include "settings/faxsettings.h"
 #include "summary/summary.h"
@@ -40,7 +41,10 @@ protected:
         FaxSettings.DataDir = "";
     }
 
-    void Template(const std::string& text) { dir_.Write("summary.ini", text); }
+    void Template(const std::string& text) {
+        dir_.Write("summary.ini", text);
+        FlushIniCache(dir_.File("summary.ini").c_str());
+    }
     std::string Report() { return wiztest::ReadFile(dir_.File("summary.txt")); }
     // The report for a template whose common part is empty and whose
     // variant section holds the given line.
