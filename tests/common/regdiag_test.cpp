@@ -1,0 +1,131 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+
+#include "common/registry/layout.h"
+#include "common/registry/values.h"
+#include "tests/common/config_support.h"
+#include "tests/support/test_support.h"
+
+using namespace wiztest;
+
+namespace {
+
+std::string TesterFile() {
+    char dir[MAX_PATH];
+    GetWindowsDirectoryA(dir, sizeof dir);
+    return std::string(dir) + "\\KLCTEST.INI";
+}
+
+void SetSwitch(const char* value) {
+    std::string file = TesterFile();
+    WritePrivateProfileStringA("Tester Info", "GetRegString", value, file.c_str());
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, file.c_str());
+}
+
+// Watches for the diagnostic box, reads its text and answers it.
+struct BoxWatcher {
+    std::string text;
+    bool seen = false;
+    std::thread thread;
+    void Start(DWORD timeoutMs) {
+        thread = std::thread([this, timeoutMs] {
+            DWORD start = GetTickCount();
+            while (GetTickCount() - start < timeoutMs) {
+                if (HWND box = FindWindowA("#32770", "GetSimpleRegString")) {
+                    char buf[512] = "";
+                    GetDlgItemTextA(box, 0xFFFF, buf, sizeof buf);
+                    text = buf;
+                    seen = true;
+                    PostMessageA(box, WM_COMMAND, IDOK, 0);
+                    return;
+                }
+                Sleep(20);
+            }
+        });
+    }
+    void Join() { thread.join(); }
+};
+
+std::string Address(const void* p) {
+    char text[16];
+    snprintf(text, sizeof text, "0x%08lx", (unsigned long)(ULONG_PTR)p);
+    return text;
+}
+
+class RegistryDiagnostics : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_.Write("prodinfo.ini", tree_.Section());
+        LoadRegistryPaths(nullptr, dir_.File("prodinfo.ini").c_str(), nullptr);
+        key_ = OpenRegSection(16, 0);
+        ASSERT_NE(nullptr, key_);
+        RegSetValueExA(key_, "Present", 0, REG_SZ, (const BYTE*)"here", 5);
+    }
+    void TearDown() override {
+        if (key_) RegCloseKey(key_);
+        ResetRegistryPaths();
+        std::string file = TesterFile();
+        WritePrivateProfileStringA(nullptr, nullptr, nullptr, file.c_str());
+        DeleteFileA(file.c_str());
+    }
+    TempDir dir_;
+    OwnRegistryTree tree_;
+    HKEY key_ = nullptr;
+};
+
+}  // namespace
+
+TEST_F(RegistryDiagnostics, SwitchedOffNoBoxEverAppears) {
+    SetSwitch("0");
+    BoxWatcher watcher;
+    watcher.Start(1500);
+    char buffer[16];
+    // A buffer without a room is refused by the platform every time.
+    EXPECT_EQ(ERROR_INVALID_PARAMETER, QueryRegString(key_, "Missing", buffer, nullptr));
+    EXPECT_EQ(ERROR_INVALID_PARAMETER, QueryRegString(key_, "Present", buffer, nullptr));
+    DWORD room = sizeof buffer;
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, QueryRegString(key_, "Missing", buffer, &room));
+    EXPECT_EQ(0u, room);
+    watcher.Join();
+    EXPECT_FALSE(watcher.seen);
+}
+
+TEST_F(RegistryDiagnostics, RepeatedInvalidParameterShowsTheBox) {
+    SetSwitch("1");
+    char buffer[16];
+    BoxWatcher watcher;
+    watcher.Start(10000);
+    EXPECT_EQ(ERROR_INVALID_PARAMETER, QueryRegString(key_, "Missing", buffer, nullptr));
+    watcher.Join();
+    ASSERT_TRUE(watcher.seen);
+    EXPECT_EQ("String pointer was " + Address(buffer) + "\nUnable to get \"Missing\" (Len=0)",
+              watcher.text);
+
+    // The search finds the value in other letter case, but its read is
+    // refused as well: that stays a failure.
+    BoxWatcher again;
+    again.Start(10000);
+    EXPECT_EQ(ERROR_INVALID_PARAMETER, QueryRegString(key_, "PRESENT", buffer, nullptr));
+    again.Join();
+    ASSERT_TRUE(again.seen);
+    EXPECT_EQ("String pointer was " + Address(buffer) + "\nUnable to get \"PRESENT\" (Len=0)",
+              again.text);
+}
+
+TEST_F(RegistryDiagnostics, SettledByTheFirstQueryNoBox) {
+    SetSwitch("1");
+    BoxWatcher watcher;
+    watcher.Start(1500);
+    char buffer[16];
+    DWORD room = sizeof buffer;
+    EXPECT_EQ(ERROR_SUCCESS, QueryRegString(key_, "Present", buffer, &room));
+    EXPECT_STREQ("here", buffer);
+    room = sizeof buffer;
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, QueryRegString(key_, "Missing", buffer, &room));
+    char value[16];
+    EXPECT_EQ(0, ReadRegString(16, 0, "Missing", value, sizeof value));
+    watcher.Join();
+    EXPECT_FALSE(watcher.seen);
+}
