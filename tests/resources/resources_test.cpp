@@ -180,6 +180,22 @@ TEST_P(ResourceModuleTest, EveryPageHasTheFrameControls) {
     EXPECT_NE(next, finish) << "the last page's Next button finishes";
 }
 
+// The dialog manager focuses the first tab stop. It must be the page's own
+// field, or Next: a focused Back or summary button would take Enter.
+TEST_P(ResourceModuleTest, FocusStartsOnAFieldOrOnNext) {
+    for (int id : kPages) {
+        SCOPED_TRACE(id);
+        HWND d = Dialog(id);
+        HWND first = GetNextDlgTabItem(d, nullptr, FALSE);
+        ASSERT_NE(nullptr, first);
+        bool field = IsEditOrCombo(first) || IsRadio(first);
+        EXPECT_TRUE(field || GetDlgCtrlID(first) == IDC_NEXT) << "focus on " << GetDlgCtrlID(first);
+        // Every button stays reachable from the keyboard.
+        for (int control : {IDC_NEXT, IDC_BACK, IDCANCEL})
+            EXPECT_TRUE(StyleOf(GetDlgItem(d, control)) & WS_TABSTOP) << control;
+    }
+}
+
 TEST_P(ResourceModuleTest, EditFieldsWhereThePagesAttachTheirs) {
     const struct { int page, control; } fields[] = {
         {IDD_NAME_COMPANY, IDC_USER_NAME}, {IDD_NAME_COMPANY, IDC_COMPANY},
