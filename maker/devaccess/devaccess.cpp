@@ -1,0 +1,225 @@
+// The device access library over the simulated fax printer. Every call reads
+// the device's state afresh, so a change made by another process (the device
+// tool, a test) is seen at once; every write is journaled with its result.
+#include "maker/devaccess/devaccess.h"
+
+#include <string.h>
+
+#include <map>
+#include <mutex>
+#include <string>
+
+#include "maker/devaccess/devsim.h"
+
+namespace {
+
+struct Client {
+    std::string name;
+    bool connected = false;
+    long deviceId = 0;
+    DA_HANDLE channel = 0;
+};
+
+std::mutex g_lock;
+std::map<DA_HANDLE, Client> g_clients;
+// Client and channel handles come from separate ranges, so one is never taken
+// for the other.
+DA_HANDLE g_nextClient = 0x1001;
+DA_HANDLE g_nextChannel = 0x7001;
+
+// Looks up a client; the caller holds g_lock.
+Client* Find(DA_HANDLE handle) {
+    if (handle == 0) return nullptr;
+    auto it = g_clients.find(handle);
+    return it == g_clients.end() ? nullptr : &it->second;
+}
+
+enum Need { NeedConnection, NeedChannel };
+
+// The device a call may work on, with its state loaded; the caller holds
+// g_lock and a StoreLock.
+long Reach(DA_HANDLE handle, Need need, long& deviceId, devsim::DeviceState& state) {
+    Client* c = Find(handle);
+    if (!c) return DA_E_HANDLE;
+    if (!c->connected) return DA_E_NOT_CONNECTED;
+    if (need == NeedChannel && c->channel == 0) return DA_E_NO_CHANNEL;
+    if (!devsim::DeviceExists(c->deviceId)) return DA_E_NO_DEVICE;
+    if (!devsim::LoadState(c->deviceId, state)) return DA_E_STORE;
+    if (!state.online) return DA_E_OFFLINE;
+    deviceId = c->deviceId;
+    return DA_OK;
+}
+
+void Journal(long deviceId, const char* kind, unsigned number, const devsim::ObjectValue& value,
+             long result) {
+    std::string line = std::string(kind) + " " + std::to_string(number) + " type " +
+                       std::to_string(value.type) + " length " +
+                       std::to_string(value.bytes.size()) + " value " +
+                       devsim::FormatValue(value) + " result " + std::to_string(result);
+    devsim::AppendJournal(deviceId, line);
+}
+
+}  // namespace
+
+extern "C" {
+
+DA_HANDLE DaRegisterClient(const char* clientName, long flags) {
+    if (!clientName || flags != 0) return 0;
+    std::lock_guard<std::mutex> guard(g_lock);
+    DA_HANDLE handle = g_nextClient++;
+    Client c;
+    c.name = clientName;
+    g_clients[handle] = c;
+    return handle;
+}
+
+long DaUnregisterClient(DA_HANDLE client) {
+    std::lock_guard<std::mutex> guard(g_lock);
+    if (!Find(client)) return DA_E_HANDLE;
+    g_clients.erase(client);
+    return DA_OK;
+}
+
+long DaConnectDevice(DA_HANDLE client, long deviceId) {
+    std::lock_guard<std::mutex> guard(g_lock);
+    Client* c = Find(client);
+    if (!c) return DA_E_HANDLE;
+    // A new connection drops the old one and its channel.
+    c->connected = false;
+    c->channel = 0;
+    devsim::StoreLock store;
+    devsim::DeviceState state;
+    if (!devsim::DeviceExists(deviceId)) return DA_E_NO_DEVICE;
+    if (!devsim::LoadState(deviceId, state)) return DA_E_STORE;
+    if (!state.online) return DA_E_OFFLINE;
+    c->connected = true;
+    c->deviceId = deviceId;
+    return DA_OK;
+}
+
+DA_HANDLE DaOpenObjectChannel(DA_HANDLE client, long reserved1, long reserved2) {
+    if (reserved1 != 0 || reserved2 != 0) return 0;
+    std::lock_guard<std::mutex> guard(g_lock);
+    Client* c = Find(client);
+    if (!c || !c->connected) return 0;
+    if (c->channel) return c->channel;
+    devsim::StoreLock store;
+    devsim::DeviceState state;
+    if (!devsim::DeviceExists(c->deviceId) || !devsim::LoadState(c->deviceId, state) ||
+        !state.online)
+        return 0;
+    c->channel = g_nextChannel++;
+    return c->channel;
+}
+
+long DaCloseObjectChannel(DA_HANDLE client) {
+    std::lock_guard<std::mutex> guard(g_lock);
+    Client* c = Find(client);
+    if (!c) return DA_E_HANDLE;
+    if (c->channel == 0) return DA_E_NO_CHANNEL;
+    c->channel = 0;
+    return DA_OK;
+}
+
+long DaGetObjectValue(DA_HANDLE client, unsigned short objectId, void* buffer, long size,
+                      unsigned char* valueType, long* valueLength) {
+    if (!buffer || size <= 0) return DA_E_ARGUMENT;
+    std::lock_guard<std::mutex> guard(g_lock);
+    devsim::StoreLock store;
+    devsim::DeviceState state;
+    long deviceId = 0;
+    long r = Reach(client, NeedChannel, deviceId, state);
+    if (r < 0) return r;
+    auto it = state.objects.find(objectId);
+    if (it == state.objects.end()) return DA_E_UNKNOWN;
+    const devsim::ObjectValue& v = it->second;
+    long n = (long)v.bytes.size() < size ? (long)v.bytes.size() : size;
+    memcpy(buffer, v.bytes.data(), (size_t)n);
+    if (valueType) *valueType = (unsigned char)v.type;
+    if (valueLength) *valueLength = n;
+    return DA_OK;
+}
+
+long DaSetObjectValue(DA_HANDLE client, unsigned short objectId, const void* value, long type,
+                      long length, void* reply, long replySize, long* replyLength) {
+    if ((!value && length != 0) || length < 0 || length > DA_MAX_TEXT || replySize < 0 ||
+        (!reply && replySize > 0))
+        return DA_E_ARGUMENT;
+    std::lock_guard<std::mutex> guard(g_lock);
+    devsim::StoreLock store;
+    devsim::DeviceState state;
+    long deviceId = 0;
+    long r = Reach(client, NeedChannel, deviceId, state);
+    if (r < 0) return r;
+
+    devsim::ObjectValue v;
+    v.type = (int)type;
+    v.bytes.assign(static_cast<const char*>(value ? value : ""), (size_t)length);
+    int expected = devsim::TypeLength((int)type);
+    auto it = state.objects.find(objectId);
+    if (expected == 0 || (it != state.objects.end() && it->second.type != type))
+        r = DA_E_TYPE;  // the device keeps each object in its own form
+    else if (expected > 0 && length != expected)
+        r = DA_E_ARGUMENT;
+    else if (state.failWrites || state.failObjects.count(objectId))
+        r = DA_E_REFUSED;
+    else {
+        state.objects[objectId] = v;
+        if (!devsim::SaveState(deviceId, state)) r = DA_E_STORE;
+    }
+    Journal(deviceId, "object", objectId, v, r);
+    if (r < 0) return r;
+
+    long echoed = length < replySize ? length : replySize;
+    if (echoed > 0) memcpy(reply, v.bytes.data(), (size_t)echoed);
+    if (echoed < replySize) static_cast<char*>(reply)[echoed] = '\0';
+    if (replyLength) *replyLength = echoed;
+    return DA_OK;
+}
+
+long DaGetIntParam(DA_HANDLE client, unsigned short parameter, unsigned short* value) {
+    if (!value) return DA_E_ARGUMENT;
+    std::lock_guard<std::mutex> guard(g_lock);
+    devsim::StoreLock store;
+    devsim::DeviceState state;
+    long deviceId = 0;
+    long r = Reach(client, NeedConnection, deviceId, state);
+    if (r < 0) return r;
+    auto it = state.params.find(parameter);
+    if (it == state.params.end()) return DA_E_UNKNOWN;
+    *value = (unsigned short)(it->second & 0xFFFF);
+    return DA_OK;
+}
+
+long DaSetIntParam(DA_HANDLE client, unsigned short parameter, long value) {
+    std::lock_guard<std::mutex> guard(g_lock);
+    devsim::StoreLock store;
+    devsim::DeviceState state;
+    long deviceId = 0;
+    long r = Reach(client, NeedConnection, deviceId, state);
+    if (r < 0) return r;
+    if (state.failWrites)
+        r = DA_E_REFUSED;
+    else {
+        state.params[parameter] = value;
+        if (!devsim::SaveState(deviceId, state)) r = DA_E_STORE;
+    }
+    devsim::ObjectValue v;
+    v.type = DA_TYPE_LONG;
+    v.bytes.assign(reinterpret_cast<const char*>(&value), 4);
+    Journal(deviceId, "param", parameter, v, r);
+    return r;
+}
+
+long DaGetDeviceInfo(DA_HANDLE client, unsigned short item) {
+    std::lock_guard<std::mutex> guard(g_lock);
+    devsim::StoreLock store;
+    devsim::DeviceState state;
+    long deviceId = 0;
+    long r = Reach(client, NeedConnection, deviceId, state);
+    if (r < 0) return r;
+    auto it = state.info.find(item);
+    return it == state.info.end() ? DA_E_UNKNOWN : it->second;
+}
+
+}  // extern "C"

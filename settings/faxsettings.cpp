@@ -1,0 +1,215 @@
+#include "settings/faxsettings.h"
+
+#include <stdio.h>
+#include <string.h>
+
+#include "app/profile.h"
+#include "common/util.h"
+#include "maker/devaccess/devaccess.h"
+#include "settings/devobjects.h"
+
+const long RingPatternTable[RingPatternCount] = {1, 2, 4, 6, 7};
+
+CFaxSettings FaxSettings;
+
+namespace {
+
+const char kSetup[] = "Setup";
+const char kWindowsKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+const char kSoftwareVersion[] = "A.06.02.03";
+
+// Device objects.
+const WORD kObjFaxNumber = 31;
+const WORD kObjUserName = 32;
+const WORD kObjDeviceOption = 45;
+const WORD kObjAutoAnswer = 46;
+const WORD kObjRingsToAnswer = 48;
+const WORD kObjRingPattern = 51;
+const WORD kParamDefaultRings = 15;
+const WORD kParamMachineRings = 16;
+const WORD kInfoDeviceOption = 17;
+
+const int kNoDistinctiveRingIndex = 4;
+
+// The first maxBytes bytes of text, one byte less rather than half a
+// double-byte character.
+CString CutWhole(const char* text, int maxBytes) {
+    int n = 0;
+    while (n < maxBytes && text[n]) {
+        int step = IsDBCSLeadByte((BYTE)text[n]) && text[n + 1] ? 2 : 1;
+        if (n + step > maxBytes) break;
+        n += step;
+    }
+    return CString(text, n);
+}
+
+// The first maxBytes bytes, as the device fields take them.
+CString CutBytes(const char* text, int maxBytes) {
+    int n = (int)strnlen(text, (size_t)maxBytes);
+    return CString(text, n);
+}
+
+}  // namespace
+
+CFaxSettings::CFaxSettings()
+    : RingPatternIndex(0),
+      DeviceClient(0),
+      ObjectChannel(0),
+      DistinctiveRing(0),
+      DedicatedLine(1),
+      TAM(0),
+      Modem(0),
+      RingsToAnswer(1),
+      AutoAnswer(1),
+      DeviceOptionSupported(0),
+      DeviceOption(0) {
+    // DeviceId is left for start-up to set.
+}
+
+CFaxSettings::~CFaxSettings() {}
+
+int CFaxSettings::LoadFaxSettings() {
+    const char* ini = ProdIniFile;
+    bool device = DeviceClient != 0 && ObjectChannel != 0;
+    char buffer[256];
+
+    UserName = ReadIniString(kSetup, "TTIName", "", ini);
+    if (UserName.IsEmpty() && device) UserName = GetObjectText(DeviceClient, kObjUserName);
+    if (UserName.IsEmpty()) {
+        memset(buffer, 0, sizeof buffer);
+        if (ReadRegistryString(0, kWindowsKey, "RegisteredOwner", buffer, sizeof buffer))
+            UserName = CutWhole(buffer, 26);
+    }
+
+    Company = ReadIniString(kSetup, "Company", "", ini);
+    if (Company.IsEmpty()) {
+        memset(buffer, 0, sizeof buffer);
+        if (ReadRegistryString(0, kWindowsKey, "RegisteredOrganization", buffer, sizeof buffer))
+            Company = buffer;
+    }
+
+    DedicatedLine = ReadIniBool(kSetup, "DedicatedLine", 1, ini);
+    TAM = ReadIniBool(kSetup, "TAM", 0, ini);
+    Modem = ReadIniBool(kSetup, "Modem", 0, ini);
+
+    DistinctiveRing = 1;
+    if (device) {
+        long code = GetObjectLong(DeviceClient, kObjRingPattern);
+        // A code the table does not know leaves the index one past the table;
+        // save then leaves the device's own pattern alone.
+        int i = 0;
+        while (i < RingPatternCount && RingPatternTable[i] != code) ++i;
+        RingPatternIndex = i;
+        if (i < RingPatternCount && RingPatternTable[i] == 7) DistinctiveRing = 0;
+    }
+
+    FaxNumber.Empty();
+    if (device) FaxNumber = GetObjectText(DeviceClient, kObjFaxNumber);
+    if (FaxNumber.IsEmpty()) FaxNumber = ReadIniString(kSetup, "FaxNumber", "", ini);
+
+    if (DedicatedLine == 0 && DistinctiveRing == 0)
+        VoiceNumber = FaxNumber;
+    else
+        VoiceNumber = ReadIniString(kSetup, "VoiceNumber", "", ini);
+
+    if (DeviceClient == 0) return 1;
+    DeviceOptionSupported = DaGetDeviceInfo(DeviceClient, kInfoDeviceOption) > 0 ? 1 : 0;
+    if (DeviceOptionSupported && ObjectChannel != 0)
+        DeviceOption = GetObjectShort(DeviceClient, kObjDeviceOption) == 2 ? 1 : 0;
+    return 1;
+}
+
+int CFaxSettings::SaveFaxSettings() {
+    const char* ini = ProdIniFile;
+    const char* reg = DeviceIniPath;
+    char section[64];
+    snprintf(section, sizeof section, "Device: %ld", DeviceId);
+
+    CString name = CutWhole(UserName, 255);
+    CString company = CutWhole(Company, 255);
+    CString voice = CutWhole(VoiceNumber, 255);
+
+    WriteIniString(kSetup, "UserName", name, ini);
+    WriteIniString(kSetup, "TTIName", name, ini);
+    WriteIniString(section, "UserName", name, reg);
+
+    WriteIniString(kSetup, "Company", company, ini);
+
+    const struct {
+        const char* key;
+        long value;
+    } flags[] = {{"DedicatedLine", DedicatedLine},
+                 {"DistinctiveRing", DistinctiveRing},
+                 {"TAM", TAM},
+                 {"Modem", Modem}};
+    for (const auto& f : flags) WriteIniFlag(kSetup, f.key, f.value, 1, ini);
+    for (const auto& f : flags) WriteIniFlag(section, f.key, f.value, 1, reg);
+
+    WriteIniString(kSetup, "FaxNumber", FaxNumber, ini);
+    WriteIniString(kSetup, "TTIFaxNumber", FaxNumber, ini);
+    WriteIniString(section, "FaxNumber", FaxNumber, reg);
+
+    WriteIniString(kSetup, "VoiceNumber", voice, ini);
+    WriteIniString(section, "SoftwareVersion", kSoftwareVersion, reg);
+
+    if (DeviceClient == 0 || ObjectChannel == 0) return 1;
+
+    SetObjectLong(DeviceClient, kObjRingsToAnswer, RingsToAnswer);
+    SetObjectShort(DeviceClient, kObjAutoAnswer, AutoAnswer ? 2 : 1);
+    SetObjectText(DeviceClient, kObjFaxNumber, CutBytes(FaxNumber, 21));
+    SetObjectText(DeviceClient, kObjUserName, CutBytes(UserName, 26));
+    if (DistinctiveRing == 0) RingPatternIndex = kNoDistinctiveRingIndex;
+    // An index outside the table means the device has a pattern of its own.
+    if (RingPatternIndex >= 0 && RingPatternIndex < RingPatternCount)
+        SetObjectEnum(DeviceClient, kObjRingPattern, RingPatternTable[RingPatternIndex]);
+    SetObjectShort(DeviceClient, kObjDeviceOption,
+                   DeviceOptionSupported == 0 ? 1 : (DeviceOption ? 2 : 1));
+    return 1;
+}
+
+int CFaxSettings::SameFaxAndVoiceNumber() {
+    if (FaxNumber.IsEmpty() || VoiceNumber.IsEmpty()) return 0;
+    char fax[256], voice[256];
+    CopyBounded(fax, FaxNumber, sizeof fax);
+    CopyBounded(voice, VoiceNumber, sizeof voice);
+    KeepCharRange(fax, '0', '9');
+    KeepCharRange(voice, '0', '9');
+    return strcmp(fax, voice) == 0 ? 1 : 0;
+}
+
+WORD CFaxSettings::GetDefaultRings() {
+    unsigned short value = 0;
+    DaGetIntParam(DeviceClient, kParamDefaultRings, &value);
+    return value;
+}
+
+WORD CFaxSettings::GetAnsweringMachineRings() {
+    unsigned short value = 0;
+    DaGetIntParam(DeviceClient, kParamMachineRings, &value);
+    return value;
+}
+
+int ReadRegistryString(HKEY root, const char* subkey, const char* valueName, char* buffer,
+                       DWORD size) {
+    if (!subkey || !buffer || size == 0) return 0;
+    // A longer subkey would be cut and name a different key.
+    char path[260];
+    if (strlen(subkey) >= sizeof path) return 0;
+    strcpy(path, subkey);
+    HKEY key = nullptr;
+    // Reading needs no more than query rights, which an ordinary user has.
+    if (RegOpenKeyExA(root ? root : HKEY_LOCAL_MACHINE, path, 0, KEY_QUERY_VALUE, &key) !=
+        ERROR_SUCCESS)
+        return 0;
+    DWORD type = 0, length = size;
+    LONG r = RegQueryValueExA(key, valueName, nullptr, &type, reinterpret_cast<BYTE*>(buffer),
+                              &length);
+    RegCloseKey(key);
+    if (r != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) {
+        buffer[0] = '\0';
+        return 0;
+    }
+    // A value stored without its terminator still comes back terminated.
+    buffer[length < size ? length : size - 1] = '\0';
+    return 1;
+}

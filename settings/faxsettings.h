@@ -1,0 +1,50 @@
+// The one record of fax setup values that every part of the wizard shares,
+// with its loading from and saving to the INI files, the registry and the device.
+#pragma once
+#include <windows.h>
+
+#include "framework/cstring.h"
+#include "framework/object.h"
+
+// Device ring pattern codes; code 7 (index 4) means no distinctive ring.
+const int RingPatternCount = 5;
+extern const long RingPatternTable[RingPatternCount];
+
+class CFaxSettings : public CObject {
+public:
+    CFaxSettings();
+    virtual ~CFaxSettings();
+
+    int LoadFaxSettings();
+    int SaveFaxSettings();
+    int SameFaxAndVoiceNumber();
+    WORD GetDefaultRings();
+    WORD GetAnsweringMachineRings();
+
+    long DeviceId;            // set by start-up
+    CString DeviceIniPath;    // registration INI
+    long RingPatternIndex;
+    CString DataDir;
+    long DeviceClient;        // 0 = no device connection
+    long ObjectChannel;       // 0 = no channel
+    long DistinctiveRing;
+    long DedicatedLine;
+    long TAM;
+    long Modem;
+    CString FaxNumber;
+    CString VoiceNumber;
+    CString UserName;
+    CString Company;
+    long RingsToAnswer;
+    long AutoAnswer;
+    CString ProdIniFile;
+    CString ProgramDir;
+    long DeviceOptionSupported;
+    long DeviceOption;
+};
+
+extern CFaxSettings FaxSettings;
+
+// Reads one string value; a root of 0 means HKEY_LOCAL_MACHINE. Returns 1 on success.
+int ReadRegistryString(HKEY root, const char* subkey, const char* valueName, char* buffer,
+                       DWORD size);

@@ -1,0 +1,140 @@
+#include "settings/macro.h"
+
+#include <mbstring.h>
+#include <stdio.h>
+#include <string.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "common/util.h"
+
+namespace {
+
+const char kMacroError[] = "MACRO_ERROR";
+
+// Copies at most size - 1 bytes, never half a double-byte character.
+void CopyWhole(char* destination, const char* source, int size) {
+    int n = 0;
+    while (source[n]) {
+        int step = IsDBCSLeadByte((BYTE)source[n]) && source[n + 1] ? 2 : 1;
+        if (n + step > size - 1) break;
+        n += step;
+    }
+    memcpy(destination, source, (size_t)n);
+    destination[n] = '\0';
+}
+
+void BuiltIn(const char* name, char* value, int room) {
+    value[0] = '\0';
+    const unsigned char* n = reinterpret_cast<const unsigned char*>(name);
+    auto is = [&](const char* builtin) {
+        return _mbsicmp(n, reinterpret_cast<const unsigned char*>(builtin)) == 0;
+    };
+    if (is("date")) {
+        if (GetDateFormatA(LOCALE_SYSTEM_DEFAULT, LOCALE_NOUSEROVERRIDE | DATE_SHORTDATE, nullptr,
+                           nullptr, value, room) <= 0)
+            value[0] = '\0';
+    } else if (is("time")) {
+        if (GetTimeFormatA(LOCALE_SYSTEM_DEFAULT, LOCALE_NOUSEROVERRIDE, nullptr, nullptr, value,
+                           room) <= 0)
+            value[0] = '\0';
+    } else if (is("username")) {
+        DWORD size = (DWORD)room;
+        if (!GetUserNameA(value, &size)) value[0] = '\0';
+    } else if (is("cpu")) {
+        SYSTEM_INFO info;
+        GetSystemInfo(&info);
+        const char* text = "Unknown processor type";
+        switch (info.dwProcessorType) {
+        case 386: text = "386 or compatible"; break;
+        case 486: text = "486 or compatible"; break;
+        case 586: text = "Pentium/Pentium Pro/Pentium II or compatible"; break;
+        }
+        CopyWhole(value, text, room);
+    } else if (is("ram")) {
+        // The extended call: the plain one stops counting at 4 GB.
+        MEMORYSTATUSEX status;
+        status.dwLength = sizeof status;
+        if (GlobalMemoryStatusEx(&status))
+            snprintf(value, (size_t)room, "%llu", (unsigned long long)status.ullTotalPhys);
+    }
+}
+
+}  // namespace
+
+char* ExpandMacroField(const char* source, int field, char* destination, int size, int flags,
+                       MacroCallback resolver) {
+    if (!source || !destination || size <= 0) return destination;
+    destination[0] = '\0';
+    if (!*source || field < 1) return destination;
+
+    std::vector<char> built(MacroFieldSize), name(MacroValueSize), value(MacroValueSize);
+    const int limit = (size < MacroFieldSize ? size : MacroFieldSize) - 1;
+    int length = 0;
+    auto append = [&](const char* bytes, int count) {
+        if (length + count > limit) return;  // does not fit: dropped
+        memcpy(&built[length], bytes, (size_t)count);
+        length += count;
+        built[length] = '\0';
+    };
+
+    const char* p = source;
+    int count = 0;
+    bool fieldStart = true;
+    for (;;) {
+        if (fieldStart) {
+            length = 0;
+            built[0] = '\0';
+            while (*p == ' ' || *p == '\t') ++p;
+            fieldStart = false;
+        }
+        char c = *p;
+        if (c == '\0') break;
+        if (c == '%' && (flags & MACRO_REFERENCES)) {
+            int n = 0;
+            for (++p; *p && *p != '%'; ++p)
+                if (n < MacroValueSize - 1) name[n++] = *p;
+            name[n] = '\0';
+            std::fill(value.begin(), value.end(), '\0');
+            if (resolver) {
+                resolver(name.data(), value.data(), MacroValueSize);
+                value[MacroValueSize - 1] = '\0';
+            }
+            if (!value[0]) BuiltIn(name.data(), value.data(), MacroValueSize);
+            AppendBounded(built.data(), MacroFieldSize, value[0] ? value.data() : kMacroError, 0);
+            length = (int)strlen(built.data());
+            if (*p == '\0') break;  // left open: the text ends here
+            ++p;
+            continue;
+        }
+        if (c == ',' && (flags & MACRO_FIELDS)) {
+            if (++count == field) {
+                CopyWhole(destination, built.data(), size);
+                return destination;
+            }
+            ++p;
+            fieldStart = true;
+            continue;
+        }
+        if (c == '\\' && (flags & MACRO_ESCAPES)) {
+            if (*++p == '\0') break;
+            c = *p;
+        }
+        // A double-byte character moves as one, so its trail byte is never
+        // taken for a backslash.
+        int step = IsDBCSLeadByte((BYTE)c) && p[1] ? 2 : 1;
+        append(p, step);
+        p += step;
+    }
+    if (++count == field) CopyWhole(destination, built.data(), size);
+    return destination;
+}
+
+char* ExpandMacroText(char* text, int size, int field, MacroCallback resolver) {
+    if (!text || size <= 0) return text;
+    std::vector<char> work(MacroFieldSize);
+    ExpandMacroField(text, field, work.data(), MacroFieldSize, MACRO_ALL, resolver);
+    CopyWhole(text, work.data(), size);
+    return text;
+}

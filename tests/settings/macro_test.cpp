@@ -1,0 +1,166 @@
+#include <gtest/gtest.h>
+
+#include <stdio.h>
+#include <string.h>
+
+#include <string>
+
+#include "settings/macro.h"
+#include "tests/support/test_support.h"
+
+using wiztest::GuardedBuffer;
+
+namespace {
+
+std::string Field(const char* source, int field, int flags = MACRO_ALL,
+                  MacroCallback resolver = nullptr) {
+    std::vector<char> out(MacroFieldSize, 'X');
+    ExpandMacroField(source, field, out.data(), MacroFieldSize, flags, resolver);
+    return out.data();
+}
+
+void FaxResolver(const char* name, char* value, int room) {
+    if (strcmp(name, "faxnum") == 0) snprintf(value, (size_t)room, "555 0100");
+    if (strcmp(name, "date") == 0) snprintf(value, (size_t)room, "the day");
+    if (strcmp(name, "long") == 0) {
+        memset(value, 'L', (size_t)room - 1);
+        value[room - 1] = '\0';
+    }
+}
+
+std::string Date() {
+    char buffer[260] = "";
+    GetDateFormatA(LOCALE_SYSTEM_DEFAULT, LOCALE_NOUSEROVERRIDE | DATE_SHORTDATE, nullptr,
+                   nullptr, buffer, sizeof buffer);
+    return buffer;
+}
+
+}  // namespace
+
+TEST(MacroFields, CommasSeparateFieldsAndLeadingBlanksGo) {
+    const char* text = "  first word , \tsecond  ";
+    EXPECT_EQ("first word ", Field(text, 1));
+    EXPECT_EQ("second  ", Field(text, 2));
+    EXPECT_EQ("", Field(text, 3));
+    EXPECT_EQ("", Field(text, 0));
+    EXPECT_EQ("", Field(text, -1));
+    EXPECT_EQ("", Field("", 1));
+    EXPECT_EQ("", Field("a,b", 2, MACRO_REFERENCES));  // commas are plain bytes
+    EXPECT_EQ("a,b", Field("a,b", 1, MACRO_REFERENCES));
+    EXPECT_EQ("", Field("a,", 2));
+}
+
+TEST(MacroFields, BackslashTakesTheNextByte) {
+    EXPECT_EQ("a,b", Field("a\\,b,c", 1));
+    EXPECT_EQ("100%", Field("100\\%", 1));
+    EXPECT_EQ(" x", Field("\\ x", 1));
+    EXPECT_EQ("a\\b", Field("a\\\\b", 1));
+    EXPECT_EQ("end", Field("end\\", 1));
+    EXPECT_EQ("a\\", Field("a\\,b", 1, MACRO_FIELDS));  // without the escape flag
+    EXPECT_EQ("b", Field("a\\,b", 2, MACRO_FIELDS));
+}
+
+TEST(MacroFields, ReferencesAndTheirFailures) {
+    EXPECT_EQ("Fax: 555 0100 .", Field("Fax: %faxnum% .", 1, MACRO_ALL, FaxResolver));
+    EXPECT_EQ("Fax: MACRO_ERROR .", Field("Fax: %faxnum% .", 1));
+    EXPECT_EQ("x MACRO_ERROR y", Field("x %nothing% y", 1, MACRO_ALL, FaxResolver));
+    EXPECT_EQ("aMACRO_ERRORb", Field("a%%b", 1));
+    EXPECT_EQ("abMACRO_ERROR", Field("ab%", 1));  // a lone % ends the text
+    EXPECT_EQ("ab555 0100", Field("ab%faxnum", 1, MACRO_ALL, FaxResolver));
+    EXPECT_EQ("", Field("ab%faxnum, more", 2, MACRO_ALL, FaxResolver));
+    EXPECT_EQ("%faxnum%", Field("%faxnum%", 1, MACRO_FIELDS, FaxResolver));
+    // A comma inside a value does not split anything.
+    EXPECT_EQ("a 555 0100", Field("a %faxnum%,b", 1, MACRO_ALL, FaxResolver));
+}
+
+TEST(MacroFields, BuiltInsInAnyCaseAndResolverFirst) {
+    EXPECT_EQ(Date(), Field("%date%", 1));
+    EXPECT_EQ(Date(), Field("%DATE%", 1));
+    EXPECT_EQ("the day", Field("%date%", 1, MACRO_ALL, FaxResolver));
+    EXPECT_NE("MACRO_ERROR", Field("%time%", 1));
+    EXPECT_NE("", Field("%time%", 1));
+
+    char user[260];
+    DWORD size = sizeof user;
+    ASSERT_TRUE(GetUserNameA(user, &size));
+    EXPECT_EQ(user, Field("%UserName%", 1));
+
+    MEMORYSTATUSEX status;
+    status.dwLength = sizeof status;
+    ASSERT_TRUE(GlobalMemoryStatusEx(&status));
+    EXPECT_EQ(std::to_string(status.ullTotalPhys), Field("%ram%", 1));
+
+    SYSTEM_INFO info;
+    GetSystemInfo(&info);
+    std::string cpu = Field("%cpu%", 1);
+    if (info.dwProcessorType == 586)
+        EXPECT_EQ("Pentium/Pentium Pro/Pentium II or compatible", cpu);
+    else if (info.dwProcessorType == 486)
+        EXPECT_EQ("486 or compatible", cpu);
+    else if (info.dwProcessorType == 386)
+        EXPECT_EQ("386 or compatible", cpu);
+    else
+        EXPECT_EQ("Unknown processor type", cpu);
+}
+
+TEST(MacroFields, FieldAreaNeverOverflows) {
+    std::string text(2000, 'a');
+    EXPECT_EQ(std::string(1299, 'a'), Field(text.c_str(), 1));
+
+    // References are cut two bytes short of the area.
+    std::string refs;
+    for (int i = 0; i < 8; ++i) refs += "%long%";
+    std::string r = Field(refs.c_str(), 1, MACRO_ALL, FaxResolver);
+    EXPECT_EQ(std::string(1298, 'L'), r);
+
+    // A destination larger than the area is still served from the area.
+    GuardedBuffer big(2000);
+    ExpandMacroField(text.c_str(), 1, big.data(), 2000, MACRO_ALL, nullptr);
+    EXPECT_EQ(1299u, strlen(big.c_str()));
+    EXPECT_TRUE(big.Intact());
+
+    // A small destination is cut to its size.
+    GuardedBuffer small(6);
+    ExpandMacroField("%long%", 1, small.data(), 6, MACRO_ALL, FaxResolver);
+    EXPECT_STREQ("LLLLL", small.c_str());
+    EXPECT_TRUE(small.Intact());
+    ExpandMacroField("abcdefgh", 1, small.data(), 6, MACRO_ALL, nullptr);
+    EXPECT_STREQ("abcde", small.c_str());
+    EXPECT_TRUE(small.Intact());
+}
+
+TEST(MacroFields, NothingToDoLeavesTheDestination) {
+    GuardedBuffer b(8);
+    ExpandMacroField(nullptr, 1, b.data(), 8, MACRO_ALL, nullptr);
+    EXPECT_EQ('X', b.data()[0]);
+    ExpandMacroField("abc", 1, b.data(), 0, MACRO_ALL, nullptr);
+    EXPECT_EQ('X', b.data()[0]);
+    EXPECT_EQ(nullptr, ExpandMacroField("abc", 1, nullptr, 8, MACRO_ALL, nullptr));
+    EXPECT_TRUE(b.Intact());
+}
+
+TEST(MacroText, ExpandsInPlaceWithinTheBuffer) {
+    GuardedBuffer b(12);
+    strcpy(b.data(), " %long%,x");
+    ExpandMacroText(b.data(), 12, 1, FaxResolver);
+    EXPECT_STREQ("LLLLLLLLLLL", b.c_str());
+    EXPECT_TRUE(b.Intact());
+    char text[32] = "a,b\\,c";
+    ExpandMacroText(text, sizeof text, 2, nullptr);
+    EXPECT_STREQ("b,c", text);
+}
+
+TEST(MacroText, DoubleByteCharactersStayWhole) {
+    // "hyou" has a backslash byte as its trail byte.
+    std::vector<char> out(MacroFieldSize);
+    ExpandMacroField("\x95\x5C,x", 1, out.data(), MacroFieldSize, MACRO_ALL, nullptr);
+    if (GetACP() == 932)
+        EXPECT_STREQ("\x95\x5C", out.data());
+    else
+        EXPECT_STREQ("\x95,x", out.data());
+    // A cut never leaves half a character.
+    GuardedBuffer b(4);
+    ExpandMacroField("ab\x95\x5C", 1, b.data(), 4, MACRO_ALL, nullptr);
+    EXPECT_STREQ(GetACP() == 932 ? "ab" : "ab\x95", b.c_str());
+    EXPECT_TRUE(b.Intact());
+}
