@@ -97,6 +97,7 @@ BOOL CWnd::SubclassWindow(HWND hWnd) {
         return FALSE;
     }
     m_pfnSuper = old == AfxWndProc ? nullptr : old;
+    PreSubclassWindow();
     return TRUE;
 }
 

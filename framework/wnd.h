@@ -176,6 +176,8 @@ protected:
     virtual LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
     // Called after the window is gone and the object detached.
     virtual void PostNcDestroy() {}
+    // Called when the object has just been bound to a window it did not create.
+    virtual void PreSubclassWindow() {}
     // Default processing of the message being handled.
     LRESULT Default();
 
