@@ -63,16 +63,22 @@ CString CFilteredEdit::Filter(const char* text) const {
 }
 
 void CFilteredEdit::OnChar(UINT ch, UINT repeat, UINT flags) {
+    // A double-byte character arrives either packed into one message or as
+    // its two bytes one after the other.
+    if (ch > 0xFF) {
+        leadByte_ = 0;
+        InsertDoubleByte((unsigned char)(ch >> 8), (unsigned char)ch);
+        return;
+    }
     unsigned char c = (unsigned char)ch;
     if (leadByte_) {
-        // The second byte of a double-byte character goes with its first.
+        unsigned char lead = leadByte_;
         leadByte_ = 0;
-        if (AdmitsDoubleByte()) Default();
+        InsertDoubleByte(lead, c);
         return;
     }
     if (IsDBCSLeadByte(c)) {
         leadByte_ = c;
-        if (AdmitsDoubleByte()) Default();
         return;
     }
     // Control characters are editing commands (backspace, copy, paste...).
@@ -81,6 +87,16 @@ void CFilteredEdit::OnChar(UINT ch, UINT repeat, UINT flags) {
         return;
     }
     MessageBeep(MB_OK);
+}
+
+void CFilteredEdit::InsertDoubleByte(unsigned char lead, unsigned char trail) {
+    if (!AdmitsDoubleByte()) {
+        MessageBeep(MB_OK);
+        return;
+    }
+    // Inserted as a text of its own, so that both bytes stay together.
+    char text[3] = {(char)lead, (char)trail, '\0'};
+    ReplaceSel(text, TRUE);
 }
 
 LRESULT CFilteredEdit::OnImeChar(WPARAM wParam, LPARAM lParam) {

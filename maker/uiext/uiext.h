@@ -49,6 +49,7 @@ protected:
 
 private:
     bool Admits(unsigned char c) const { return c >= 0x20 && c != 0x7F && AdmitsChar(c); }
+    void InsertDoubleByte(unsigned char lead, unsigned char trail);
     unsigned char leadByte_;  // first byte of a double-byte character being typed
 };
 

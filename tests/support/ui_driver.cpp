@@ -200,6 +200,9 @@ void UiDriver::Noticed(HWND dialog) {
 void UiDriver::CheckPending() {
     // Re-entered when an action runs a modal loop of its own; the scan starts
     // over after every dialog handled, so that is safe.
+    // While a quit is on its way every dialog closes by itself: no user acts.
+    MSG quit;
+    if (PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE)) return;
     for (size_t i = 0; i < pending_.size();) {
         HWND dialog = pending_[i];
         if (!IsWindow(dialog)) {
