@@ -1,3 +1,4 @@
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
 #include "framework/app.h"
@@ -302,4 +303,58 @@ TEST(DataExchange, MissingControlFailsTheExchangeAndKeepsTheValue) {
     EXPECT_EQ(IDCANCEL, dialog.DoModal());
     EXPECT_FALSE(dialog.result);
     EXPECT_EQ(5, dialog.value);
+}
+
+TEST(UiDriverUse, SeesMessageBoxesOwnedByTheDialog) {
+    UiDriver ui;
+    int answer = 0;
+    HWND dialogWindow = nullptr, owner = nullptr;
+    ui.When(100)
+        .Do([&](HWND h) {
+            dialogWindow = h;
+            answer = CWnd::FromHandle(h)->MessageBox("Number missing", "Fax",
+                                                     MB_OK | MB_ICONEXCLAMATION);
+        })
+        .Click(IDOK);
+    ui.WhenMessageBox().Do([&](HWND box) { owner = GetWindow(box, GW_OWNER); }).Click(IDOK);
+    TestDialog dialog;
+    EXPECT_EQ(IDOK, dialog.DoModal());
+    EXPECT_EQ(IDOK, answer);
+    EXPECT_EQ(dialogWindow, owner);
+    EXPECT_EQ("100 0", ui.Log());
+    ASSERT_EQ(1u, ui.MessageTexts().size());
+    EXPECT_EQ("Number missing", ui.MessageTexts()[0]);
+    EXPECT_EQ("Fax", ui.MessageCaptions()[0]);
+}
+
+namespace {
+
+void RunNobodyEndsTheDialog() {
+    UiDriver ui(800);
+    ui.When(100);  // nobody ends the dialog
+    TestDialog dialog;
+    EXPECT_EQ(-1, dialog.DoModal());
+}
+
+void RunUnexpectedDialog() {
+    UiDriver ui;
+    ui.When(101).Click(IDCANCEL);
+    TestDialog dialog;
+    EXPECT_EQ(-1, dialog.DoModal());
+}
+
+void RunDialogNeverOpened() {
+    UiDriver ui;
+    ui.When(101);
+}
+
+}  // namespace
+
+TEST(UiDriverUse, WatchdogFailsATestThatWouldHang) {
+    EXPECT_NONFATAL_FAILURE(RunNobodyEndsTheDialog(), "watchdog");
+}
+
+TEST(UiDriverUse, UnexpectedOrMissingDialogsFailTheTest) {
+    EXPECT_NONFATAL_FAILURE(RunUnexpectedDialog(), "dialog 100 opened where 101 was expected");
+    EXPECT_NONFATAL_FAILURE(RunDialogNeverOpened(), "expected but never opened: 101");
 }
