@@ -18,6 +18,7 @@ declare -A CHECK=(
   [xvfb]=/usr/bin/Xvfb
   [x11-apps]=/usr/bin/xwd
   [imagemagick]=/usr/bin/convert-im6.q16
+  [python3]=/usr/bin/python3
 )
 
 missing=()

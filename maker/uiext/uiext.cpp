@@ -1,0 +1,146 @@
+#include "maker/uiext/uiext.h"
+
+#include <imm.h>
+#include <string.h>
+
+#include <vector>
+
+#include "framework/resource.h"
+
+static HINSTANCE g_stringModule = nullptr;
+
+BOOL InitUiExtensions(HINSTANCE resourceInstance) {
+    g_stringModule = resourceInstance;
+    return resourceInstance != nullptr;
+}
+
+// ---------------------------------------------------------------- CMacroText
+
+BOOL CMacroText::LoadEx(UINT id, WORD firstId, ExpandFlags flags, HINSTANCE module) {
+    Empty();
+    if (!module) module = g_stringModule ? g_stringModule : AfxGetResourceHandle();
+    // The string's length decides the buffer: up to two bytes a character,
+    // and room for the references to grow.
+    const WCHAR* resource = nullptr;
+    int length = LoadStringW(module, id, (LPWSTR)&resource, 0);
+    if (length <= 0) return FALSE;
+    long size = 4L * length + 2;
+    if (size < 1024) size = 1024;
+    if (size > 0x7FFF) size = 0x7FFF;
+    std::vector<char> buffer((size_t)size, '\0');
+    if (::LoadStringA(module, id, buffer.data(), (int)size) <= 0) return FALSE;
+    ExpandWithStringResources(buffer.data(), (short)size, module, firstId, kMacroTextSecondRange,
+                              flags);
+    *this = buffer.data();
+    return TRUE;
+}
+
+// ---------------------------------------------------------------- edit controls
+
+BEGIN_MESSAGE_MAP(CFilteredEdit, CEdit)
+    ON_WM_CHAR()
+    ON_MESSAGE(WM_IME_CHAR, OnImeChar)
+    ON_MESSAGE(WM_PASTE, OnPaste)
+    ON_MESSAGE(WM_KEYDOWN, OnKeyDown)
+END_MESSAGE_MAP()
+
+CString CFilteredEdit::Filter(const char* text) const {
+    CString out;
+    if (!text) return out;
+    for (const unsigned char* p = (const unsigned char*)text; *p;) {
+        if (IsDBCSLeadByte(*p) && p[1]) {
+            if (AdmitsDoubleByte()) {
+                out += (char)p[0];
+                out += (char)p[1];
+            }
+            p += 2;
+            continue;
+        }
+        if (Admits(*p)) out += (char)*p;
+        ++p;
+    }
+    return out;
+}
+
+void CFilteredEdit::OnChar(UINT ch, UINT repeat, UINT flags) {
+    // A double-byte character arrives either packed into one message or as
+    // its two bytes one after the other.
+    if (ch > 0xFF) {
+        leadByte_ = 0;
+        InsertDoubleByte((unsigned char)(ch >> 8), (unsigned char)ch);
+        return;
+    }
+    unsigned char c = (unsigned char)ch;
+    if (leadByte_) {
+        unsigned char lead = leadByte_;
+        leadByte_ = 0;
+        InsertDoubleByte(lead, c);
+        return;
+    }
+    if (IsDBCSLeadByte(c)) {
+        leadByte_ = c;
+        return;
+    }
+    // Control characters are editing commands (backspace, copy, paste...).
+    if (c < 0x20 || Admits(c)) {
+        Default();
+        return;
+    }
+    MessageBeep(MB_OK);
+}
+
+void CFilteredEdit::InsertDoubleByte(unsigned char lead, unsigned char trail) {
+    if (!AdmitsDoubleByte()) {
+        MessageBeep(MB_OK);
+        return;
+    }
+    // Inserted as a text of its own, so that both bytes stay together.
+    char text[3] = {(char)lead, (char)trail, '\0'};
+    ReplaceSel(text, TRUE);
+}
+
+LRESULT CFilteredEdit::OnImeChar(WPARAM wParam, LPARAM lParam) {
+    bool admitted = wParam > 0xFF ? AdmitsDoubleByte() : Admits((unsigned char)wParam);
+    if (admitted) return Default();
+    MessageBeep(MB_OK);
+    return 0;
+}
+
+LRESULT CFilteredEdit::OnPaste(WPARAM wParam, LPARAM lParam) {
+    if (GetStyle() & ES_READONLY) return 0;
+    CString text;
+    if (OpenClipboard(m_hWnd)) {
+        HANDLE data = GetClipboardData(CF_TEXT);
+        const char* clip = data ? (const char*)GlobalLock(data) : nullptr;
+        if (clip) {
+            // Clipboard data need not be terminated within its block.
+            size_t room = GlobalSize(data);
+            text = CString(clip, (int)strnlen(clip, room));
+            GlobalUnlock(data);
+        }
+        CloseClipboard();
+    }
+    CString kept = Filter(text);
+    if (kept.GetLength() < text.GetLength()) MessageBeep(MB_OK);
+    if (!kept.IsEmpty()) ReplaceSel(kept, TRUE);  // the control keeps to its text limit
+    return 0;
+}
+
+LRESULT CFilteredEdit::OnKeyDown(WPARAM wParam, LPARAM lParam) {
+    // Shift+Insert pastes without a WM_PASTE; route it through the filter.
+    if (wParam == VK_INSERT && (GetKeyState(VK_SHIFT) & 0x8000) &&
+        !(GetKeyState(VK_CONTROL) & 0x8000)) {
+        SendMessage(WM_PASTE);
+        return 0;
+    }
+    return Default();
+}
+
+bool CFaxIdEdit::IsFaxIdChar(unsigned char c) {
+    return (c >= '0' && c <= '9') || (c != 0 && strchr(" +-()./*#,", c) != nullptr);
+}
+
+void CFaxIdEdit::PreSubclassWindow() {
+    // A composition window would bypass the typed-character filter.
+    ImmAssociateContext(m_hWnd, nullptr);
+}

@@ -1,0 +1,94 @@
+#include "wizard/controller.h"
+
+#include "common/bitmap.h"
+#include "framework/app.h"
+#include "framework/resource.h"
+#include "settings/faxsettings.h"
+
+const int WizardPageIds[kWizardPageCount] = {2805, 2808, 2810, 2811, 2812, 2813,
+                                             2814, 2815, 2817, 2809, 2818, 2821};
+
+// The bitmap whose colours become the wizard palette: the first page's artwork.
+static const int kPaletteArtwork = 2833;
+
+static WizardPageFactory g_factories[kWizardPageCount] = {};
+
+static int IndexOf(int pageId) {
+    for (int i = 0; i < kWizardPageCount; ++i)
+        if (WizardPageIds[i] == pageId) return i;
+    return -1;
+}
+
+bool IsWizardPageId(int pageId) { return IndexOf(pageId) >= 0; }
+
+bool RegisterWizardPage(int pageId, WizardPageFactory factory) {
+    int i = IndexOf(pageId);
+    if (i < 0) return false;
+    g_factories[i] = factory;
+    return true;
+}
+
+WizardPageFactory GetWizardPageFactory(int pageId) {
+    int i = IndexOf(pageId);
+    return i < 0 ? nullptr : g_factories[i];
+}
+
+static void BeginWait() {
+    if (CWinApp* app = AfxGetApp()) app->BeginWaitCursor();
+}
+
+static void EndWait() {
+    if (CWinApp* app = AfxGetApp()) app->EndWaitCursor();
+}
+
+WizardController::WizardController(int firstPageId) : CurrentPageId(firstPageId), pages_() {}
+
+WizardController::~WizardController() {
+    for (WizardPage*& page : pages_) {
+        delete page;
+        page = nullptr;
+    }
+}
+
+WizardPage* WizardController::Find(int pageId) const {
+    int i = IndexOf(pageId);
+    return i < 0 ? nullptr : pages_[i];
+}
+
+void WizardController::Run() {
+    if (WizardPalette) {  // left from an earlier run
+        DeleteObject(WizardPalette);
+        WizardPalette = nullptr;
+    }
+    if (HDC screen = GetDC(nullptr)) {
+        HBITMAP bitmap = LoadBitmapResource(AfxGetResourceHandle(),
+                                            MAKEINTRESOURCEA(kPaletteArtwork), screen,
+                                            &WizardPalette, TRUE);
+        if (bitmap) DeleteObject(bitmap);
+        ReleaseDC(nullptr, screen);
+    }
+
+    BeginWait();
+    FaxSettings.LoadFaxSettings();
+    // Built after loading: a page may choose its route from the settings.
+    for (int i = 0; i < kWizardPageCount; ++i)
+        pages_[i] = g_factories[i] ? g_factories[i](nullptr) : nullptr;
+    EndWait();
+
+    while (CurrentPageId != 0) {
+        WizardPage* page = Find(CurrentPageId);
+        CurrentPageId = page ? page->RunPage() : 0;
+    }
+
+    BeginWait();
+    for (WizardPage*& page : pages_) {
+        delete page;
+        page = nullptr;
+    }
+    if (WizardCancelled == 0) FaxSettings.SaveFaxSettings();
+    if (WizardPalette) {
+        DeleteObject(WizardPalette);
+        WizardPalette = nullptr;
+    }
+    EndWait();
+}
