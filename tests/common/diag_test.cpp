@@ -1,49 +1,20 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <thread>
 
 #include "common/diag.h"
 #include "tests/support/test_support.h"
 
-namespace {
+using wiztest::MessageBoxWatcher;
+using wiztest::TesterFile;
 
-std::string TesterFile() {
-    char dir[MAX_PATH];
-    GetWindowsDirectoryA(dir, sizeof dir);
-    return std::string(dir) + "\\KLCTEST.INI";
-}
+namespace {
 
 // Memory that cannot be written.
 void* ReadOnlyPage() {
     void* p = VirtualAlloc(nullptr, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_READONLY);
     return p;
 }
-
-// Watches for the message box, reads its text and answers it.
-struct BoxWatcher {
-    std::string text;
-    bool seen = false;
-    std::thread thread;
-    void Start(DWORD timeoutMs) {
-        thread = std::thread([this, timeoutMs] {
-            DWORD start = GetTickCount();
-            while (GetTickCount() - start < timeoutMs) {
-                HWND box = FindWindowA("#32770", "Software Error");
-                if (box) {
-                    char buf[256] = "";
-                    GetDlgItemTextA(box, 0xFFFF, buf, sizeof buf);
-                    text = buf;
-                    seen = true;
-                    PostMessageA(box, WM_COMMAND, IDOK, 0);
-                    return;
-                }
-                Sleep(20);
-            }
-        });
-    }
-    void Join() { thread.join(); }
-};
 
 }  // namespace
 
@@ -53,11 +24,11 @@ TEST(Quiet, NoSwitchFileMeansNoMessage) {
     char ok[8];
     EXPECT_EQ(ok, ValidateBuffer(ok, sizeof ok, "Caller"));
     EXPECT_EQ(nullptr, ValidateBuffer(nullptr, 8, "Caller"));
-    BoxWatcher w;
+    MessageBoxWatcher w("Software Error");
     w.Start(1500);
     EXPECT_EQ(nullptr, ValidateBuffer(ReadOnlyPage(), 256, "Caller"));
     w.Join();
-    EXPECT_FALSE(w.seen);
+    EXPECT_FALSE(w.Seen());
     EXPECT_EQ(0, RegistryDiagnosticsEnabled());
 }
 
@@ -67,23 +38,23 @@ TEST(Loud, SwitchOnShowsTheCallerPadded) {
     WritePrivateProfileStringA("Tester Info", "GetRegString", "1", file.c_str());
     EXPECT_EQ(1, RegistryDiagnosticsEnabled());
     void* bad = ReadOnlyPage();
-    BoxWatcher w;
+    MessageBoxWatcher w("Software Error");
     w.Start(10000);
     EXPECT_EQ(nullptr, ValidateBuffer(bad, 256, "EnumIniFields"));
     w.Join();
-    ASSERT_TRUE(w.seen);
+    ASSERT_TRUE(w.Seen());
     char address[16];
     snprintf(address, sizeof address, "0x%08lx", (unsigned long)(ULONG_PTR)bad);
     EXPECT_EQ(std::string("Invalid pointer ") + address + " allocated in " + std::string(12, ' ') +
                   "EnumIniFields",
-              w.text);
+              w.Text());
 
-    BoxWatcher w2;
+    MessageBoxWatcher w2("Software Error");
     w2.Start(10000);
     std::string longName(30, 'n');
     ValidateBuffer(bad, 16, longName.c_str());
     w2.Join();
-    EXPECT_NE(std::string::npos, w2.text.find("allocated in " + longName));
+    EXPECT_NE(std::string::npos, w2.Text().find("allocated in " + longName));
     WritePrivateProfileStringA(nullptr, nullptr, nullptr, file.c_str());
     DeleteFileA(file.c_str());
 }

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <thread>
 
 #include "common/registry/layout.h"
 #include "common/registry/values.h"
@@ -12,41 +11,11 @@ using namespace wiztest;
 
 namespace {
 
-std::string TesterFile() {
-    char dir[MAX_PATH];
-    GetWindowsDirectoryA(dir, sizeof dir);
-    return std::string(dir) + "\\KLCTEST.INI";
-}
-
 void SetSwitch(const char* value) {
     std::string file = TesterFile();
     WritePrivateProfileStringA("Tester Info", "GetRegString", value, file.c_str());
     WritePrivateProfileStringA(nullptr, nullptr, nullptr, file.c_str());
 }
-
-// Watches for the diagnostic box, reads its text and answers it.
-struct BoxWatcher {
-    std::string text;
-    bool seen = false;
-    std::thread thread;
-    void Start(DWORD timeoutMs) {
-        thread = std::thread([this, timeoutMs] {
-            DWORD start = GetTickCount();
-            while (GetTickCount() - start < timeoutMs) {
-                if (HWND box = FindWindowA("#32770", "GetSimpleRegString")) {
-                    char buf[512] = "";
-                    GetDlgItemTextA(box, 0xFFFF, buf, sizeof buf);
-                    text = buf;
-                    seen = true;
-                    PostMessageA(box, WM_COMMAND, IDOK, 0);
-                    return;
-                }
-                Sleep(20);
-            }
-        });
-    }
-    void Join() { thread.join(); }
-};
 
 std::string Address(const void* p) {
     char text[16];
@@ -79,7 +48,7 @@ protected:
 
 TEST_F(RegistryDiagnostics, SwitchedOffNoBoxEverAppears) {
     SetSwitch("0");
-    BoxWatcher watcher;
+    MessageBoxWatcher watcher("GetSimpleRegString");
     watcher.Start(1500);
     char buffer[16];
     // A buffer without a room is refused by the platform every time.
@@ -89,34 +58,34 @@ TEST_F(RegistryDiagnostics, SwitchedOffNoBoxEverAppears) {
     EXPECT_EQ(ERROR_FILE_NOT_FOUND, QueryRegString(key_, "Missing", buffer, &room));
     EXPECT_EQ(0u, room);
     watcher.Join();
-    EXPECT_FALSE(watcher.seen);
+    EXPECT_FALSE(watcher.Seen());
 }
 
 TEST_F(RegistryDiagnostics, RepeatedInvalidParameterShowsTheBox) {
     SetSwitch("1");
     char buffer[16];
-    BoxWatcher watcher;
+    MessageBoxWatcher watcher("GetSimpleRegString");
     watcher.Start(10000);
     EXPECT_EQ(ERROR_INVALID_PARAMETER, QueryRegString(key_, "Missing", buffer, nullptr));
     watcher.Join();
-    ASSERT_TRUE(watcher.seen);
+    ASSERT_TRUE(watcher.Seen());
     EXPECT_EQ("String pointer was " + Address(buffer) + "\nUnable to get \"Missing\" (Len=0)",
-              watcher.text);
+              watcher.Text());
 
     // The search finds the value in other letter case, but its read is
     // refused as well: that stays a failure.
-    BoxWatcher again;
+    MessageBoxWatcher again("GetSimpleRegString");
     again.Start(10000);
     EXPECT_EQ(ERROR_INVALID_PARAMETER, QueryRegString(key_, "PRESENT", buffer, nullptr));
     again.Join();
-    ASSERT_TRUE(again.seen);
+    ASSERT_TRUE(again.Seen());
     EXPECT_EQ("String pointer was " + Address(buffer) + "\nUnable to get \"PRESENT\" (Len=0)",
-              again.text);
+              again.Text());
 }
 
 TEST_F(RegistryDiagnostics, SettledByTheFirstQueryNoBox) {
     SetSwitch("1");
-    BoxWatcher watcher;
+    MessageBoxWatcher watcher("GetSimpleRegString");
     watcher.Start(1500);
     char buffer[16];
     DWORD room = sizeof buffer;
@@ -127,5 +96,5 @@ TEST_F(RegistryDiagnostics, SettledByTheFirstQueryNoBox) {
     char value[16];
     EXPECT_EQ(0, ReadRegString(16, 0, "Missing", value, sizeof value));
     watcher.Join();
-    EXPECT_FALSE(watcher.seen);
+    EXPECT_FALSE(watcher.Seen());
 }

@@ -94,6 +94,41 @@ std::string BinDir() {
     return slash == std::string::npos ? std::string(".") : s.substr(0, slash);
 }
 
+std::string TesterFile() {
+    char dir[MAX_PATH];
+    GetWindowsDirectoryA(dir, sizeof dir);
+    return std::string(dir) + "\\KLCTEST.INI";
+}
+
+void MessageBoxWatcher::Start(DWORD timeoutMs) {
+    timeoutMs_ = timeoutMs;
+    thread_ = CreateThread(nullptr, 0, Watch, this, 0, nullptr);
+}
+
+void MessageBoxWatcher::Join() {
+    if (!thread_) return;
+    WaitForSingleObject(thread_, INFINITE);
+    CloseHandle(thread_);
+    thread_ = nullptr;
+}
+
+DWORD WINAPI MessageBoxWatcher::Watch(void* param) {
+    MessageBoxWatcher* self = static_cast<MessageBoxWatcher*>(param);
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < self->timeoutMs_) {
+        if (HWND box = FindWindowA("#32770", self->caption_.c_str())) {
+            char buf[1024] = "";
+            GetDlgItemTextA(box, 0xFFFF, buf, sizeof buf);
+            self->text_ = buf;
+            self->seen_ = true;
+            PostMessageA(box, WM_COMMAND, IDOK, 0);
+            return 0;
+        }
+        Sleep(20);
+    }
+    return 0;
+}
+
 int RunProcess(const std::string& commandLine, DWORD timeoutMs) {
     STARTUPINFOA si = {};
     si.cb = sizeof si;

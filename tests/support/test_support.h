@@ -47,6 +47,29 @@ std::string BinaryDir();
 // Folder holding the test binaries and the DLLs built beside them.
 std::string BinDir();
 
+// Full path of the tester's switch file in the Windows directory.
+std::string TesterFile();
+
+// Watches, from a thread of its own, for a message box with the given caption;
+// reads its text and answers it with OK.
+class MessageBoxWatcher {
+public:
+    explicit MessageBoxWatcher(const char* caption) : caption_(caption) {}
+    ~MessageBoxWatcher() { Join(); }
+    void Start(DWORD timeoutMs);
+    void Join();
+    bool Seen() const { return seen_; }
+    const std::string& Text() const { return text_; }
+
+private:
+    std::string caption_;
+    std::string text_;
+    bool seen_ = false;
+    HANDLE thread_ = nullptr;
+    DWORD timeoutMs_ = 0;
+    static DWORD WINAPI Watch(void* self);
+};
+
 // Runs a program and waits for it; returns its exit code, or -1.
 int RunProcess(const std::string& commandLine, DWORD timeoutMs = 60000);
 
