@@ -1,0 +1,15 @@
+// What the pages share about their edit fields: reading what the user typed,
+// and refusing a field that must not stay empty.
+#pragma once
+#include <windows.h>
+
+#include "framework/cstring.h"
+#include "framework/dialog.h"
+
+// The field's text without white space at either end.
+CString TrimmedText(const CWnd& field);
+
+// Tells the user what the field lacks: message string textId with caption
+// string captionId, their $name$ references filled in, in a box owned by the
+// page with the exclamation icon and OK; then the focus goes back to the field.
+void RefuseField(CDialog& page, UINT textId, UINT captionId, CWnd& field);

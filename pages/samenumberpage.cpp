@@ -1,0 +1,39 @@
+#include "pages/samenumberpage.h"
+
+#include "resources/resource_ids.h"
+#include "settings/faxsettings.h"
+
+BEGIN_MESSAGE_MAP(SameNumberPage, WizardPage)
+    ON_BN_CLICKED(IDC_SAME_DEDICATED, OnFirstButton)
+    ON_BN_CLICKED(IDC_NEXT, OnNext)
+    ON_WM_PAINT()
+END_MESSAGE_MAP()
+
+SameNumberPage::SameNumberPage(CWnd* parent) : WizardPage(IDD_SAME_NUMBER, IDB_ART_LINE, parent) {
+    NextId = 0;
+    BackId = 0;
+    // Taken from the loaded value once; later showings keep the user's choice.
+    LineIndex = FaxSettings.DedicatedLine == 0 ? 1 : 0;
+}
+
+void SameNumberPage::DoDataExchange(CDataExchange* dx) {
+    WizardPage::DoDataExchange(dx);
+    DDX_Radio(dx, IDC_SAME_DEDICATED, LineIndex);
+}
+
+void SameNumberPage::OnFirstButton() { UpdateData(TRUE); }
+
+void SameNumberPage::OnNext() {
+    UpdateData(TRUE);
+    if (LineIndex == 0) {
+        NextId = IDD_FAX_NUMBER;
+    } else {
+        // A shared line has one number, which page 2813 asks for.
+        FaxSettings.VoiceNumber.Empty();
+        NextId = IDD_SHARED_NUMBER;
+    }
+    FaxSettings.DedicatedLine = LineIndex == 0 ? 1 : 0;
+    GoNext();
+}
+
+void SameNumberPage::OnPaint() { DrawArtwork(); }

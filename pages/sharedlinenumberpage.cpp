@@ -1,0 +1,56 @@
+#include "pages/sharedlinenumberpage.h"
+
+#include "pages/fieldtext.h"
+#include "resources/resource_ids.h"
+#include "settings/faxsettings.h"
+
+namespace {
+const int kNumberLimit = 20;
+}
+
+BEGIN_MESSAGE_MAP(SharedLineNumberPage, WizardPage)
+    ON_BN_CLICKED(IDC_BACK, OnBack)
+    ON_BN_CLICKED(IDC_NEXT, OnNext)
+    ON_WM_PAINT()
+END_MESSAGE_MAP()
+
+SharedLineNumberPage::SharedLineNumberPage(CWnd* parent)
+    : WizardPage(IDD_SHARED_NUMBER, IDB_ART_FAX_NUMBER, parent) {
+    NextId = IDD_ANSWERING_MACHINE;
+    BackId = IDD_DEDICATED_LINE;
+}
+
+void SharedLineNumberPage::DoDataExchange(CDataExchange* dx) {
+    WizardPage::DoDataExchange(dx);
+    DDX_Control(dx, IDC_SHARED_NUMBER, NumberField);
+}
+
+BOOL SharedLineNumberPage::OnInitDialog() {
+    WizardPage::OnInitDialog();
+    NumberField.SetWindowText(FaxSettings.FaxNumber);
+    NumberField.LimitText(kNumberLimit);
+    return TRUE;
+}
+
+void SharedLineNumberPage::OnNext() {
+    UpdateData(TRUE);
+    CString number = TrimmedText(NumberField);
+    if (number.IsEmpty()) {
+        RefuseField(*this, IDS_SHARED_EMPTY, IDS_SHARED_TITLE, NumberField);
+        return;
+    }
+    FaxSettings.FaxNumber = number;
+    FaxSettings.VoiceNumber = number;
+    GoNext();
+}
+
+void SharedLineNumberPage::OnBack() {
+    UpdateData(TRUE);
+    // Going back never refuses: the number is kept as typed, even empty.
+    CString number = TrimmedText(NumberField);
+    FaxSettings.FaxNumber = number;
+    FaxSettings.VoiceNumber = number;
+    GoBack();
+}
+
+void SharedLineNumberPage::OnPaint() { DrawArtwork(); }

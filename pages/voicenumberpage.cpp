@@ -1,0 +1,51 @@
+#include "pages/voicenumberpage.h"
+
+#include "pages/fieldtext.h"
+#include "resources/resource_ids.h"
+#include "settings/faxsettings.h"
+
+namespace {
+const int kNumberLimit = 20;
+}
+
+BEGIN_MESSAGE_MAP(VoiceNumberPage, WizardPage)
+    ON_BN_CLICKED(IDC_BACK, OnBack)
+    ON_BN_CLICKED(IDC_NEXT, OnNext)
+    ON_WM_PAINT()
+END_MESSAGE_MAP()
+
+VoiceNumberPage::VoiceNumberPage(CWnd* parent)
+    : WizardPage(IDD_VOICE_NUMBER, IDB_ART_VOICE, parent) {
+    NextId = IDD_MODEM;
+    BackId = IDD_FAX_NUMBER;
+}
+
+void VoiceNumberPage::DoDataExchange(CDataExchange* dx) {
+    WizardPage::DoDataExchange(dx);
+    DDX_Control(dx, IDC_VOICE_NUMBER, NumberField);
+}
+
+BOOL VoiceNumberPage::OnInitDialog() {
+    WizardPage::OnInitDialog();
+    NumberField.SetWindowText(FaxSettings.VoiceNumber);
+    NumberField.LimitText(kNumberLimit);
+    NextId = IDD_MODEM;
+    BackId = IDD_FAX_NUMBER;
+    return TRUE;
+}
+
+void VoiceNumberPage::OnNext() {
+    UpdateData(TRUE);
+    FaxSettings.VoiceNumber = TrimmedText(NumberField);
+    // One number for fax and voice suggests a shared line: ask again.
+    NextId = FaxSettings.SameFaxAndVoiceNumber() ? IDD_SAME_NUMBER : IDD_MODEM;
+    GoNext();
+}
+
+void VoiceNumberPage::OnBack() {
+    UpdateData(TRUE);
+    FaxSettings.VoiceNumber = TrimmedText(NumberField);
+    GoBack();
+}
+
+void VoiceNumberPage::OnPaint() { DrawArtwork(); }
