@@ -138,8 +138,14 @@ void EditorWatch::Handle(DWORD processId) {
     }
     if (find.window) {
         seen.windowFound = true;
+        // The editor names its file once it has read it; until then it
+        // shows a new document.
         char title[512] = "";
-        GetWindowTextA(find.window, title, sizeof title);
+        for (int i = 0; i < 100; ++i) {
+            GetWindowTextA(find.window, title, sizeof title);
+            if (title[0] && _strnicmp(title, "Untitled", 8) != 0) break;
+            Sleep(50);
+        }
         seen.title = title;
         if (onWindow_) onWindow_(seen);
     }
