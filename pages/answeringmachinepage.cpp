@@ -81,7 +81,8 @@ void AnsweringMachinePage::OnLButtonDown(UINT flags, CPoint point) {
         if (rect.PtInRect(point)) {
             TamIndex = 0;
             UpdateData(FALSE);
-            if (CWnd* yes = GetDlgItem(IDC_TAM_YES)) yes->SetFocus();
+            // Through the dialog manager, so the default button follows.
+            if (CWnd* yes = GetDlgItem(IDC_TAM_YES)) GotoDlgCtrl(yes);
         }
     }
     Default();
