@@ -1,11 +1,15 @@
 #include "pages/pagelist.h"
 
+#include "pages/answeringmachinepage.h"
 #include "pages/dedicatedlinepage.h"
 #include "pages/deviceoptionpage.h"
 #include "pages/faxnumberpage.h"
+#include "pages/finishpage.h"
+#include "pages/modempage.h"
 #include "pages/namecompanypage.h"
 #include "pages/samenumberpage.h"
 #include "pages/sharedlinenumberpage.h"
+#include "pages/summarypage.h"
 #include "pages/voicenumberpage.h"
 #include "pages/welcomepage.h"
 #include "wizard/controller.h"
@@ -21,4 +25,8 @@ void RegisterWizardPages() {
     RegisterWizardPage(2811, MakeWizardPage<FaxNumberPage>);
     RegisterWizardPage(2812, MakeWizardPage<VoiceNumberPage>);
     RegisterWizardPage(2813, MakeWizardPage<SharedLineNumberPage>);
+    RegisterWizardPage(2814, MakeWizardPage<AnsweringMachinePage>);
+    RegisterWizardPage(2815, MakeWizardPage<ModemPage>);
+    RegisterWizardPage(2817, MakeWizardPage<SummaryPage>);
+    RegisterWizardPage(2809, MakeWizardPage<FinishPage>);
 }

@@ -1,0 +1,11 @@
+// The product's install marks in registry section 16 that the last pages
+// settle: "RunSetupWizard" and the one-shot "RunRegistration".
+#pragma once
+
+// Records that the setup wizard need not run again: "RunSetupWizard" = "0".
+void ClearRunSetupWizard();
+
+// Starts product registration (link 9936) when "RunRegistration" holds
+// exactly "1", clearing it to "0" first so it starts at most once. Any other
+// value, or none, is left as it is. Returns 1 when registration was asked for.
+int LaunchPendingRegistration();
