@@ -4,6 +4,8 @@
 // road passed.
 #include <gtest/gtest.h>
 
+#include <stdio.h>
+
 #include <algorithm>
 
 #include "tests/whole/whole_fixture.h"
@@ -41,6 +43,9 @@ TEST(Road, StartToFinish) {
     ASSERT_EQ("", report.Failure);
     ASSERT_TRUE(report.Ended);
     EXPECT_EQ(0u, wizard.ExitCode());
+    std::string road;
+    for (int id : report.Pages) road += " " + std::to_string(id);
+    printf("The road passed the pages%s.\n", road.c_str());
     ASSERT_FALSE(report.Pages.empty());
     EXPECT_EQ(2805, report.Pages.front());
 

@@ -106,6 +106,23 @@ TEST(Start, HiddenMainWindow) {
     CancelWizard(wizard, page);
 }
 
+TEST(Start, ResourceModuleFollowsTheLanguageOfTheInstallation) {
+    for (const char* language : {"ENU", "DEU"}) {
+        SCOPED_TRACE(language);
+        DemoOptions options;
+        options.Language = language;
+        DemoInstall demo(options);
+        ASSERT_EQ("", demo.Error());
+        wizdrive::Program wizard;
+        HWND page = StartAtWelcome(wizard, demo);
+        ASSERT_NE(nullptr, page);
+        // The texts come from the module of the language.
+        EXPECT_EQ(std::string(language) == "DEU" ? "&Weiter >" : "&Next >",
+                  wizdrive::ControlText(page, kNextButton));
+        CancelWizard(wizard, page);
+    }
+}
+
 // The command line decides the device: the wizard listens for shutdown
 // requests of that device, and the settings it saves reach that device.
 class CommandLine : public ::testing::Test {

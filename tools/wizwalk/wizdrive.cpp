@@ -361,11 +361,11 @@ RoadReport WalkRoad(Program& wizard, const RoadAnswers& answers, DWORD timeoutMs
             report.Failure = "a message stopped the walk: " + report.MessageTexts.back();
             return report;
         }
-        if (shown) shown("page" + std::to_string(pageId), page);
         if (!AnswerPage(page, pageId, answers)) {
             report.Failure = "no road through dialog " + std::to_string(pageId);
             return report;
         }
+        if (shown) shown("page" + std::to_string(pageId), page);
         if (!Click(page, kNextButton)) {
             report.Failure = "no Next button on page " + std::to_string(pageId);
             return report;

@@ -109,8 +109,9 @@ struct RoadReport {
     std::string Failure;                     // empty when the walk went as meant
 };
 
-// Called when a window is shown, before the walk acts on it: name is
-// "page<id>", "editor" or "registration".
+// Called for each window on the way, once the walk has typed and picked its
+// answers there and before it leaves it: name is "page<id>", "editor" or
+// "registration".
 typedef std::function<void(const std::string& name, HWND window)> ShownCallback;
 
 // Walks the wizard from the page it shows now to its end: on each page types

@@ -2,7 +2,7 @@
 // Starts the wizard and walks it along one road, as a person would: types a
 // name, a company and fax and voice numbers where pages ask for them, keeps
 // the other answers, presses Next on every page and closes the text editor
-// and the registration program the last page starts. Before it acts on a
+// and the registration program the last page starts. Before it leaves a
 // window it saves a picture of it as NN-<name>.bmp in the folder.
 // Exit code: 0 when the wizard ended by itself, 1 when the walk failed, 2 for
 // a wrong command line.
