@@ -4,6 +4,9 @@
 
 #include <limits.h>
 
+#include <algorithm>
+#include <vector>
+
 #include <string>
 
 #include "app/wizardapp.h"
@@ -182,6 +185,31 @@ TEST(Instance, ProgramSharesItsCounterSection) {
     const DWORD wanted = IMAGE_SCN_MEM_SHARED | IMAGE_SCN_MEM_READ | IMAGE_SCN_MEM_WRITE;
     EXPECT_EQ(wanted, wiz->Characteristics & wanted);
     EXPECT_GE(wiz->Misc.VirtualSize, 4u);
+}
+
+namespace {
+
+BOOL CALLBACK CollectType(HMODULE, LPSTR type, LONG_PTR list) {
+    reinterpret_cast<std::vector<UINT_PTR>*>(list)->push_back(
+        IS_INTRESOURCE(type) ? (UINT_PTR)type : 0);
+    return TRUE;
+}
+
+}  // namespace
+
+TEST(Instance, ProgramCarriesOnlyItsIconAndVersion) {
+    HMODULE image = LoadLibraryExA((BinDir() + "\\faxwiz.exe").c_str(), nullptr,
+                                   LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(nullptr, image);
+    std::vector<UINT_PTR> types;
+    EnumResourceTypesA(image, CollectType, reinterpret_cast<LONG_PTR>(&types));
+    std::sort(types.begin(), types.end());
+    std::vector<UINT_PTR> expected = {(UINT_PTR)RT_ICON, (UINT_PTR)RT_GROUP_ICON,
+                                      (UINT_PTR)RT_VERSION};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(expected, types);
+    EXPECT_NE(nullptr, FindResourceA(image, MAKEINTRESOURCEA(1), RT_GROUP_ICON));
+    FreeLibrary(image);
 }
 
 TEST(RunWizard, WithoutAnyPageNothingIsLoadedOrSaved) {
