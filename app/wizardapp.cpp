@@ -1,0 +1,260 @@
+#include "app/wizardapp.h"
+
+#include <stdlib.h>
+#include <string.h>
+
+#include "app/profile.h"
+#include "app/wizardframe.h"
+#include "common/expand.h"
+#include "common/registry/devices.h"
+#include "common/registry/values.h"
+#include "common/resmodule.h"
+#include "common/util.h"
+#include "framework/resource.h"
+#include "maker/devaccess/devaccess.h"
+#include "maker/evobject/evobject.h"
+#include "pages/pagelist.h"
+#include "settings/faxsettings.h"
+#include "wizard/controller.h"
+#include "wizard/uiext.h"
+
+const char kApplicationName[] = "FaxSetupWizard";
+
+// Shared by every running copy of the program image (section flags: read,
+// write, shared). It must be initialised to land in the section.
+__attribute__((section("WIZ"), shared)) volatile unsigned long InstanceCounter = 0;
+
+namespace {
+
+// Registry section of the model's environment values.
+const WORD kEnvSection = 17;
+const char kClientName[] = "SetupWizard";
+const char kShutdownObject[] = "ShutdownRequest";
+const char kRegistrationIni[] = "KLCV_REG.INI";
+const char kSetupSection[] = "Setup";
+const char kSetupRunKey[] = "SetupRun";
+const int kCommandLineRoom = 256;
+
+// Kept from start-up to exit; the second client is there only to be held.
+DA_HANDLE SecondClient = 0;
+HEVOBJECT ShutdownEvent = nullptr;
+
+// A handle the device library gave back as an error counts as none, so that
+// no device call is ever made with it.
+DA_HANDLE UsableHandle(DA_HANDLE handle) { return handle > 0 ? handle : 0; }
+
+CString ReadEnvValue(long modelId, const char* name) {
+    char buffer[256];
+    memset(buffer, 0, sizeof buffer);
+    if (ReadRegStringExpanded(kEnvSection, modelId, name, buffer, sizeof buffer,
+                              StandardValueFlags) <= 0)
+        buffer[0] = '\0';
+    return CString(buffer);
+}
+
+}  // namespace
+
+bool ClaimFirstInstance() {
+    // Only a counter still at 0 is raised, so a refused copy leaves it as it was.
+    return InterlockedCompareExchange(reinterpret_cast<volatile LONG*>(&InstanceCounter), 1, 0) ==
+           0;
+}
+
+CommandLineOptions ParseCommandLine(const char* commandLine) {
+    CommandLineOptions options = {0, 0, 0, 0};
+    if (!commandLine) return options;
+
+    // Blanks go first, so "-d 7 7" reads as "-d77".
+    char text[kCommandLineRoom];
+    int length = 0;
+    for (const char* p = commandLine; *p && length < kCommandLineRoom - 1;) {
+        const char* next = CharNextA(p);
+        int size = (int)(next - p);
+        if (size <= 0) break;
+        if (size == 1 && *p == ' ') {
+            p = next;
+            continue;
+        }
+        if (length + size > kCommandLineRoom - 1) break;  // no half character at the cut
+        memcpy(text + length, p, (size_t)size);
+        length += size;
+        p = next;
+    }
+    text[length] = '\0';
+
+    // Tokens run from one "-" or "/" to the next.
+    char* p = text;
+    while (*p) {
+        while (*p == '-' || *p == '/') ++p;
+        if (!*p) break;
+        char* token = p;
+        while (*p && *p != '-' && *p != '/') p = CharNextA(p);
+        char saved = *p;
+        *p = '\0';
+        long number = strtol(token + 1, nullptr, 10);
+        switch (token[0]) {
+        case 'd':
+            options.DeviceGiven = 1;
+            options.DeviceId = number;
+            break;
+        case 'm':
+            options.ModelGiven = 1;
+            options.ModelId = number;
+            break;
+        default:  // "l" is accepted and means nothing; other letters are not ours
+            break;
+        }
+        *p = saved;
+    }
+    return options;
+}
+
+WizardApp::WizardApp()
+    : CWinApp(kApplicationName),
+      ModelGiven(0),
+      DeviceGiven(0),
+      ModelId(0),
+      DeviceId(0),
+      ResourceModule(nullptr),
+      SavedResourceHandle(nullptr),
+      Controller(nullptr) {}
+
+void WizardApp::TakeCommandLine(const char* commandLine) {
+    CommandLineOptions options = ParseCommandLine(commandLine);
+    ModelGiven = options.ModelGiven;
+    DeviceGiven = options.DeviceGiven;
+    ModelId = options.ModelId;
+    DeviceId = options.DeviceId;
+}
+
+void WizardApp::SettleDeviceAndModel() {
+    if (DeviceGiven) {
+        // The device wins over a model given with it.
+        ModelId = (long)(WORD)GetModelForDevice(DeviceId);
+    } else if (ModelGiven) {
+        DeviceId = FindDeviceForModel(ModelId);
+    } else {
+        DeviceId = GetDefaultDeviceId();
+        ModelId = (long)(WORD)GetModelForDevice(DeviceId);
+    }
+    FaxSettings.DeviceId = DeviceId;
+}
+
+void WizardApp::OpenDeviceConnection() {
+    FaxSettings.DeviceClient = UsableHandle(DaRegisterClient(kClientName, 0));
+    SecondClient = UsableHandle(DaRegisterClient(kClientName, 0));
+    // Without a client there is nothing to connect; the wizard runs without
+    // the device either way.
+    if (FaxSettings.DeviceClient) {
+        DaConnectDevice(FaxSettings.DeviceClient, DeviceId);
+        FaxSettings.ObjectChannel =
+            UsableHandle(DaOpenObjectChannel(FaxSettings.DeviceClient, 0, 0));
+    } else {
+        FaxSettings.ObjectChannel = 0;
+    }
+}
+
+void WizardApp::CloseDeviceConnection() {
+    // Each registration that exists is ended, even when the other one failed.
+    if (FaxSettings.DeviceClient) {
+        DaCloseObjectChannel(FaxSettings.DeviceClient);
+        DaUnregisterClient(FaxSettings.DeviceClient);
+    }
+    if (SecondClient) DaUnregisterClient(SecondClient);
+    FaxSettings.ObjectChannel = 0;
+    FaxSettings.DeviceClient = 0;
+    SecondClient = 0;
+}
+
+BOOL WizardApp::InitInstance() {
+    if (!ClaimFirstInstance()) return FALSE;
+
+    SavedResourceHandle = AfxGetResourceHandle();
+    ResourceModule = LoadResourceModule(m_hInstance, kApplicationName, 0);
+    if (ResourceModule) AfxSetResourceHandle(ResourceModule);
+
+    InitUiExtensions(AfxGetResourceHandle());
+    SetLibraryResourceInstance(AfxGetResourceHandle());
+
+    BeginWaitCursor();
+    Enable3dControls();
+
+    TakeCommandLine(m_lpCmdLine);
+    SettleDeviceAndModel();
+
+    WizardFrame* frame = new WizardFrame;
+    m_pMainWnd = frame;
+    if (!frame->m_hWnd) {
+        // Without its window the start message would have nowhere to go and
+        // the program would wait for ever, unseen.
+        EndWaitCursor();
+        return FALSE;
+    }
+    frame->ShowWindow(SW_HIDE);
+    frame->UpdateWindow();
+
+    FaxSettings.ProgramDir = ReadEnvValue(ModelId, "ProgramDir");
+    FaxSettings.DataDir = ReadEnvValue(ModelId, "DataDir");
+
+    OpenDeviceConnection();
+
+    FaxSettings.ProdIniFile = ReadEnvValue(ModelId, "ProdIniFile");
+
+    char path[MAX_PATH];
+    memset(path, 0, sizeof path);
+    UINT n = GetWindowsDirectoryA(path, sizeof path);
+    if (n == 0 || n >= sizeof path) path[0] = '\0';
+    AddTrailingBackslash(path, sizeof path);
+    AppendBounded(path, sizeof path, kRegistrationIni, 0);
+    FaxSettings.DeviceIniPath = path;
+
+    WriteIniFlag(kSetupSection, kSetupRunKey, 1, 1, FaxSettings.ProdIniFile);
+
+    ShutdownEvent = EvRegisterObject(kShutdownObject, DeviceId);
+    if (ShutdownEvent)
+        EvSetTrapEventMsg(ShutdownEvent, EV_TRAP_POST_MESSAGE, frame->m_hWnd,
+                          kShutdownRequestMessage, 0);
+
+    EndWaitCursor();
+
+    frame->PostMessage(kStartWizardMessage, 0, 0);
+    return TRUE;
+}
+
+int WizardApp::ExitInstance() {
+    if (m_pMainWnd) {
+        delete m_pMainWnd;
+        m_pMainWnd = nullptr;
+    }
+
+    EvUnregisterObject(ShutdownEvent);
+    ShutdownEvent = nullptr;
+
+    CloseDeviceConnection();
+
+    // Only a start that got as far as the product INI has anything to undo.
+    if (!FaxSettings.ProdIniFile.IsEmpty())
+        WriteIniFlag(kSetupSection, kSetupRunKey, 0, 1, FaxSettings.ProdIniFile);
+
+    if (ResourceModule) {
+        ReleaseResourceModule(m_hInstance, ResourceModule, kApplicationName, 0);
+        ResourceModule = nullptr;
+        AfxSetResourceHandle(SavedResourceHandle);
+    }
+    return CWinApp::ExitInstance();
+}
+
+void WizardApp::RunWizard() {
+    RegisterWizardPages();
+    // Without even the first page's template (no resource module at all)
+    // nothing could be shown: the run would pass every page unseen and write
+    // settings nobody has looked at into the files and the device.
+    if (!FindResourceA(AfxGetResourceHandle(), MAKEINTRESOURCEA(kFirstPageId),
+                       (LPCSTR)RT_DIALOG))
+        return;
+
+    Controller = new WizardController(kFirstPageId);
+    Controller->Run();
+    delete Controller;
+    Controller = nullptr;
+}

@@ -1,0 +1,124 @@
+#!/usr/bin/env bash
+# Runs the wizard on the demo product, from nothing: installs what is missing,
+# builds the program, installs the demo product into a Wine prefix of its own
+# and starts the wizard.
+#   scripts/run.sh [ENU|DEU] [wizard arguments, e.g. -d78]
+# With a display (DISPLAY set) the wizard opens there for you to use. Without
+# one it walks the wizard along one road on a virtual display (Xvfb), saves a
+# picture of every page as PNG, and names the folder. Either way it then
+# prints what the wizard stored. Settings from the environment:
+#   BUILD_DIR     build folder (default: build)
+#   RUN_PREFIX    Wine prefix (default: <build>/wineprefix-run); installing
+#                 again puts the demo product back to its first state
+#   RUN_PICTURES  folder of the pictures (default: <build>/run-pictures)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+
+language=ENU
+if [ $# -gt 0 ] && [[ $1 =~ ^(ENU|DEU)$ ]]; then
+  language=$1
+  shift
+fi
+
+./scripts/bootstrap.sh
+build=$(realpath -m "${BUILD_DIR:-build}")
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" -j2 --target faxwiz res_enu res_deu devaccess evobject link msgbox \
+  devtool register shutdownreq wizwalk
+
+prefix=$(realpath -m "${RUN_PREFIX:-$build/wineprefix-run}")
+export WINEPREFIX=$prefix WINEDEBUG=-all WINEARCH=win32
+# Real windows: a prefix without the null display driver.
+./scripts/wineprefix.sh "$prefix" x11
+./scripts/install-demo.sh "$prefix" "$build" "$language"
+
+programdir="$prefix/drive_c/Program Files/Kelvaro/Corvantis"
+# What the wizard stores there comes from this run only.
+rm -f "$prefix/drive_c/windows/KLCV_REG.INI"
+program='C:\Program Files\Kelvaro\Corvantis\faxwiz.exe'
+
+# print_sections <file> <awk pattern of section headers>
+print_sections() {
+  if [ -f "$1" ]; then
+    awk -v pattern="$2" '{ sub(/\r$/, "") } /^\[/ { shown = ($0 ~ pattern) } shown' "$1"
+  else
+    echo "(no file)"
+  fi
+}
+
+print_results() {
+  echo
+  echo "==== Product INI: Data\\corvfax.ini, section [Setup]"
+  print_sections "$programdir/Data/corvfax.ini" '^\[Setup\]$'
+  echo
+  echo "==== Registration INI: C:\\windows\\KLCV_REG.INI"
+  print_sections "$prefix/drive_c/windows/KLCV_REG.INI" '^\[Device: '
+  echo
+  echo "==== Registry: HKLM\\Software\\Kelvaro\\Corvantis"
+  for key in Install Env 'Devices\0'; do
+    wine reg query "HKLM\\Software\\Kelvaro\\Corvantis\\$key" 2>/dev/null | tr -d '\r' | sed '/^$/d'
+  done
+  echo
+  echo "==== Device journal (every write the devices received)"
+  for id in 77 78; do
+    echo "device $id:"
+    wine "$build/bin/devtool.exe" journal $id 2>&1 | tr -d '\r' | sed 's/^/  /'
+  done
+  echo
+  echo "==== Data\\summary.txt"
+  if [ -f "$programdir/Data/summary.txt" ]; then
+    tr -d '\r' < "$programdir/Data/summary.txt"
+  else
+    echo "(not written: the summary page was not reached)"
+  fi
+}
+
+if [ -n "${DISPLAY:-}" ]; then
+  # A window manager draws the frames.
+  wine reg delete 'HKCU\Software\Wine\X11 Driver' /v Decorated /f >/dev/null 2>&1 || true
+  echo "The wizard opens on display $DISPLAY; the results follow when it ends."
+  wine "$program" "$@" || true
+  wineserver -w
+  print_results
+  exit 0
+fi
+
+# No display: a virtual one of our own, on a number nobody uses.
+display=90
+while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do
+  display=$((display + 1))
+done
+Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+cleanup() {
+  wineserver -k >/dev/null 2>&1 || true
+  kill "$xvfb" 2>/dev/null || true
+  wait "$xvfb" 2>/dev/null || true
+}
+trap cleanup EXIT
+for _ in $(seq 50); do
+  [ -e "/tmp/.X11-unix/X$display" ] && break
+  kill -0 "$xvfb" 2>/dev/null || { echo "run: Xvfb :$display did not start" >&2; exit 1; }
+  sleep 0.1
+done
+export DISPLAY=:$display
+# A server started without this display would keep the windows off it.
+wineserver -k >/dev/null 2>&1 || true
+# No window manager runs on the virtual display: Wine draws the frames itself.
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
+
+pictures=$(realpath -m "${RUN_PICTURES:-$build/run-pictures}")
+rm -rf "$pictures"
+mkdir -p "$pictures"
+echo "No display: walking the wizard along one road on the virtual display :$display."
+status=0
+wine "$build/bin/wizwalk.exe" "$program" "$(winepath -w "$pictures")" "$@" | tr -d '\r' || status=$?
+shopt -s nullglob
+for bmp in "$pictures"/*.bmp; do
+  convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
+done
+pngs=("$pictures"/*.png)
+echo "Pictures of every page (${#pngs[@]} PNG files): $pictures"
+print_results
+exit $status

@@ -1,0 +1,115 @@
+// The program facing a product that is not as it should be.
+#include <gtest/gtest.h>
+
+#include "tests/whole/whole_fixture.h"
+
+using namespace wholetest;
+
+namespace {
+
+// Ends a run that is showing the welcome page as finished rather than
+// cancelled, whatever pages follow: a confirmed shutdown request.
+void FinishFromWelcome(wizdrive::Program& wizard) {
+    ASSERT_EQ(1, RequestShutdown(77));
+    HWND confirm = wizard.WaitForActive(kQuitConfirm, kDialogTimeoutMs);
+    ASSERT_NE(nullptr, confirm);
+    ASSERT_TRUE(wizdrive::Click(confirm, IDOK));
+    ASSERT_TRUE(wizard.WaitForExit(kExitTimeoutMs));
+}
+
+// Waits for the program to end by itself, noting whether it showed a window.
+void ExpectEndsUnseen(wizdrive::Program& wizard) {
+    bool showed = false;
+    DWORD start = GetTickCount();
+    while (wizard.Running() && GetTickCount() - start < kExitTimeoutMs) {
+        if (!wizdrive::WindowsOf(wizard.Id()).empty()) showed = true;
+        Sleep(5);
+    }
+    ASSERT_FALSE(wizard.Running()) << "the program did not end by itself";
+    EXPECT_EQ(0u, wizard.ExitCode());
+    EXPECT_FALSE(showed);
+}
+
+}  // namespace
+
+TEST(Faults, OfflineDeviceRunsWithoutDeviceCalls) {
+    DemoInstall demo;
+    ASSERT_EQ("", demo.Error());
+    demo.ChangeDevice(77, [](devsim::DeviceState& s) { s.online = false; });
+    std::string before = devsim::FormatState(demo.Device(77));
+
+    wizdrive::Program wizard;
+    ASSERT_NE(nullptr, StartAtWelcome(wizard, demo));
+    EXPECT_EQ("1", demo.Setup("SetupRun"));
+    FinishFromWelcome(wizard);
+
+    // Saved where it could be: both INI files.
+    EXPECT_EQ("0", demo.Setup("SetupRun"));
+    EXPECT_NE("<none>", demo.Setup("UserName"));
+    EXPECT_EQ("1", demo.Setup("DedicatedLine"));
+    EXPECT_EQ("A.06.02.03", DemoInstall::Registration(77, "SoftwareVersion"));
+    // Nothing reached the device.
+    EXPECT_TRUE(demo.Journal(77).empty());
+    EXPECT_EQ(before, devsim::FormatState(demo.Device(77)));
+}
+
+TEST(Faults, NoResourceModuleEndsCleanly) {
+    DemoOptions options;
+    options.ResourceModules = false;
+    DemoInstall demo(options);
+    ASSERT_EQ("", demo.Error());
+    demo.SetSetup("SetupRun", "7");
+
+    wizdrive::Program wizard;
+    ASSERT_TRUE(wizard.Start(demo.Program()));
+    ExpectEndsUnseen(wizard);
+
+    // Start-up and exit ran: the flag went to 1 and back to 0.
+    EXPECT_EQ("0", demo.Setup("SetupRun"));
+    // No page could be shown, so no settings were written anywhere.
+    EXPECT_EQ("<none>", demo.Setup("UserName"));
+    EXPECT_FALSE(DemoInstall::HasRegistrationSection(77));
+    EXPECT_TRUE(demo.Journal(77).empty());
+    EXPECT_EQ("1", demo.RegValue("Install", "RunSetupWizard"));
+}
+
+TEST(Faults, NoProductInformationFileUsesTheBuiltInRegistryNames) {
+    DemoOptions options;
+    options.ProdInfo = false;
+    options.BuiltInNames = true;  // "\Kelvaro\Corvantis", the names without the file
+    DemoInstall demo(options);
+    ASSERT_EQ("", demo.Error());
+    demo.SetSetup("SetupRun", "7");
+
+    wizdrive::Program wizard;
+    ASSERT_TRUE(wizard.Start(demo.Program()));
+    // Without the file no resource module is named either.
+    ExpectEndsUnseen(wizard);
+
+    // The product INI was found through the built-in tree.
+    EXPECT_EQ("0", demo.Setup("SetupRun"));
+    EXPECT_EQ("<none>", demo.Setup("UserName"));
+}
+
+TEST(Faults, MissingProductIniValueWritesNoProductIni) {
+    DemoOptions options;
+    options.ProdIniFileValue = false;
+    DemoInstall demo(options);
+    ASSERT_EQ("", demo.Error());
+    std::string before = demo.ProductIniText();
+    char winIni[MAX_PATH] = "";
+    GetWindowsDirectoryA(winIni, sizeof winIni);
+    std::string winIniPath = std::string(winIni) + "\\win.ini";
+    std::string winIniBefore = wiztest::ReadFile(winIniPath);
+
+    wizdrive::Program wizard;
+    ASSERT_NE(nullptr, StartAtWelcome(wizard, demo));
+    FinishFromWelcome(wizard);
+
+    // Neither the product INI nor a stand-in for it was written ...
+    EXPECT_EQ(before, demo.ProductIniText());
+    EXPECT_EQ(winIniBefore, wiztest::ReadFile(winIniPath));
+    // ... while the rest of the settings were saved.
+    EXPECT_EQ("A.06.02.03", DemoInstall::Registration(77, "SoftwareVersion"));
+    EXPECT_FALSE(demo.Journal(77).empty());
+}
