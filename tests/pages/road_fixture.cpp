@@ -2,6 +2,8 @@
 
 #include <map>
 
+#include "common/registry/layout.h"
+#include "common/registry/values.h"
 #include "common/util.h"
 
 namespace roadtest {
@@ -99,6 +101,10 @@ void RoadFixture::TearDown() {
     FaxSettings.ObjectChannel = 0;
     FaxSettings.DeviceOptionSupported = 0;
     device_.reset();
+    if (tree_) {
+        ResetRegistryPaths();
+        tree_.reset();
+    }
     InitUiExtensions(nullptr);
     AfxSetResourceHandle(nullptr);
     SetLibraryResourceInstance(nullptr);
@@ -118,6 +124,29 @@ SimDevice& RoadFixture::ConnectDevice() {
 
 void RoadFixture::EndAt(std::initializer_list<int> pageIds) {
     for (int id : pageIds) RegisterWizardPage(id, RoadEndFactory(id));
+}
+
+void RoadFixture::AllRealPages() {
+    for (int id : WizardPageIds) RegisterWizardPage(id, nullptr);
+    RegisterWizardPages();
+}
+
+void RoadFixture::OwnInstallMarks() {
+    tree_.reset(new wiztest::OwnRegistryTree);
+    dir_.Write("prodinfo.ini", tree_->Section());
+    ReadRegistryBases(dir_.File("prodinfo.ini").c_str(), "Registry Paths");
+    EnsureRegistryPaths();
+}
+
+void RoadFixture::SetInstall(const char* name, const char* value) {
+    ASSERT_TRUE(tree_) << "no registry tree of the test's own";
+    ASSERT_TRUE(wiztest::SetRegString(HKEY_LOCAL_MACHINE, tree_->Key("\\Install"), name, value));
+}
+
+std::string RoadFixture::Install(const char* name) {
+    char value[64] = "";
+    if (!tree_ || ReadRegString(16, 0, name, value, sizeof value) <= 0) return "<none>";
+    return value;
 }
 
 void RoadFixture::Run(int firstPage) {

@@ -13,6 +13,7 @@
 #include "framework/resource.h"
 #include "pages/pagelist.h"
 #include "settings/faxsettings.h"
+#include "tests/common/config_support.h"
 #include "tests/settings/sim_device.h"
 #include "tests/support/test_support.h"
 #include "tests/support/ui_driver.h"
@@ -46,6 +47,13 @@ protected:
     SimDevice& ConnectDevice();
     // The page of pageId ends the road when it is reached.
     void EndAt(std::initializer_list<int> pageIds);
+    // Every page the real one again: no page ends the road early.
+    void AllRealPages();
+    // The install marks (registry section 16) in a registry tree of the
+    // test's own, for pages that read or clear them.
+    void OwnInstallMarks();
+    void SetInstall(const char* name, const char* value);
+    std::string Install(const char* name);
     // Runs the wizard from firstPage until a page ends it.
     void Run(int firstPage = kFirstPageId);
 
@@ -58,6 +66,7 @@ protected:
     HMODULE module_ = nullptr;
     wiztest::TempDir dir_;
     std::unique_ptr<SimDevice> device_;
+    std::unique_ptr<wiztest::OwnRegistryTree> tree_;
 };
 
 // Every language the product ships.
