@@ -50,6 +50,17 @@ long Reach(DA_HANDLE handle, Need need, long& deviceId, devsim::DeviceState& sta
     return DA_OK;
 }
 
+// One call's hold of the device: the library's lock, the store's lock and the
+// device state as loaded, or the reason it cannot be reached.
+struct DeviceSession {
+    std::lock_guard<std::mutex> guard{g_lock};
+    devsim::StoreLock store;
+    devsim::DeviceState state;
+    long deviceId = 0;
+    long result;
+    DeviceSession(DA_HANDLE client, Need need) : result(Reach(client, need, deviceId, state)) {}
+};
+
 void Journal(long deviceId, const char* kind, unsigned number, const devsim::ObjectValue& value,
              long result) {
     std::string line = std::string(kind) + " " + std::to_string(number) + " type " +
@@ -124,12 +135,9 @@ long DaCloseObjectChannel(DA_HANDLE client) {
 long DaGetObjectValue(DA_HANDLE client, unsigned short objectId, void* buffer, long size,
                       unsigned char* valueType, long* valueLength) {
     if (!buffer || size <= 0) return DA_E_ARGUMENT;
-    std::lock_guard<std::mutex> guard(g_lock);
-    devsim::StoreLock store;
-    devsim::DeviceState state;
-    long deviceId = 0;
-    long r = Reach(client, NeedChannel, deviceId, state);
-    if (r < 0) return r;
+    DeviceSession session(client, NeedChannel);
+    if (session.result < 0) return session.result;
+    devsim::DeviceState& state = session.state;
     auto it = state.objects.find(objectId);
     if (it == state.objects.end()) return DA_E_UNKNOWN;
     const devsim::ObjectValue& v = it->second;
@@ -145,12 +153,11 @@ long DaSetObjectValue(DA_HANDLE client, unsigned short objectId, const void* val
     if ((!value && length != 0) || length < 0 || length > DA_MAX_TEXT || replySize < 0 ||
         (!reply && replySize > 0))
         return DA_E_ARGUMENT;
-    std::lock_guard<std::mutex> guard(g_lock);
-    devsim::StoreLock store;
-    devsim::DeviceState state;
-    long deviceId = 0;
-    long r = Reach(client, NeedChannel, deviceId, state);
-    if (r < 0) return r;
+    DeviceSession session(client, NeedChannel);
+    if (session.result < 0) return session.result;
+    devsim::DeviceState& state = session.state;
+    const long deviceId = session.deviceId;
+    long r = DA_OK;
 
     devsim::ObjectValue v;
     v.type = (int)type;
@@ -179,12 +186,9 @@ long DaSetObjectValue(DA_HANDLE client, unsigned short objectId, const void* val
 
 long DaGetIntParam(DA_HANDLE client, unsigned short parameter, unsigned short* value) {
     if (!value) return DA_E_ARGUMENT;
-    std::lock_guard<std::mutex> guard(g_lock);
-    devsim::StoreLock store;
-    devsim::DeviceState state;
-    long deviceId = 0;
-    long r = Reach(client, NeedConnection, deviceId, state);
-    if (r < 0) return r;
+    DeviceSession session(client, NeedConnection);
+    if (session.result < 0) return session.result;
+    devsim::DeviceState& state = session.state;
     auto it = state.params.find(parameter);
     if (it == state.params.end()) return DA_E_UNKNOWN;
     *value = (unsigned short)(it->second & 0xFFFF);
@@ -192,12 +196,11 @@ long DaGetIntParam(DA_HANDLE client, unsigned short parameter, unsigned short* v
 }
 
 long DaSetIntParam(DA_HANDLE client, unsigned short parameter, long value) {
-    std::lock_guard<std::mutex> guard(g_lock);
-    devsim::StoreLock store;
-    devsim::DeviceState state;
-    long deviceId = 0;
-    long r = Reach(client, NeedConnection, deviceId, state);
-    if (r < 0) return r;
+    DeviceSession session(client, NeedConnection);
+    if (session.result < 0) return session.result;
+    devsim::DeviceState& state = session.state;
+    const long deviceId = session.deviceId;
+    long r = DA_OK;
     if (state.failWrites)
         r = DA_E_REFUSED;
     else {
@@ -212,12 +215,9 @@ long DaSetIntParam(DA_HANDLE client, unsigned short parameter, long value) {
 }
 
 long DaGetDeviceInfo(DA_HANDLE client, unsigned short item) {
-    std::lock_guard<std::mutex> guard(g_lock);
-    devsim::StoreLock store;
-    devsim::DeviceState state;
-    long deviceId = 0;
-    long r = Reach(client, NeedConnection, deviceId, state);
-    if (r < 0) return r;
+    DeviceSession session(client, NeedConnection);
+    if (session.result < 0) return session.result;
+    devsim::DeviceState& state = session.state;
     auto it = state.info.find(item);
     return it == state.info.end() ? DA_E_UNKNOWN : it->second;
 }
