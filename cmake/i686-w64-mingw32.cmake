@@ -1,25 +1,4 @@
-# Cross build for 32-bit Windows with mingw-w64 (posix thread model).
-set(CMAKE_SYSTEM_NAME Windows)
+# 32-bit Windows: the product.
 set(CMAKE_SYSTEM_PROCESSOR i686)
-
 set(TOOLCHAIN_PREFIX i686-w64-mingw32)
-set(CMAKE_C_COMPILER   ${TOOLCHAIN_PREFIX}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${TOOLCHAIN_PREFIX}-g++-posix)
-set(CMAKE_RC_COMPILER  ${TOOLCHAIN_PREFIX}-windres)
-set(CMAKE_AR           ${TOOLCHAIN_PREFIX}-ar CACHE FILEPATH "")
-set(CMAKE_RANLIB       ${TOOLCHAIN_PREFIX}-ranlib CACHE FILEPATH "")
-
-set(CMAKE_FIND_ROOT_PATH /usr/${TOOLCHAIN_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-
-# The C and C++ runtimes go into every binary, so it runs on a bare Windows.
-set(CMAKE_EXE_LINKER_FLAGS_INIT    "-static -static-libgcc -static-libstdc++")
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
-set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
-
-# Test binaries run under Wine, in a prefix of the build folder, never ~/.wine.
-set(WIZ_WINEPREFIX "${CMAKE_BINARY_DIR}/wineprefix" CACHE PATH "Wine prefix used by the tests")
-set(CMAKE_CROSSCOMPILING_EMULATOR
-    /usr/bin/env WINEPREFIX=${WIZ_WINEPREFIX} WINEDEBUG=-all WINEARCH=win32 wine)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64.cmake)

@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Installs what building, testing and running the wizard needs, and only what is missing.
+# Compilers for both Windows targets everywhere; the 32-bit Wine (and the i386
+# architecture it needs) only where this machine can run 32-bit processes.
 set -euo pipefail
+. "$(dirname "$0")/wine.sh"
 
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
@@ -10,8 +13,10 @@ declare -A CHECK=(
   [g++-mingw-w64-i686-posix]=/usr/bin/i686-w64-mingw32-g++-posix
   [gcc-mingw-w64-i686-posix]=/usr/bin/i686-w64-mingw32-gcc-posix
   [binutils-mingw-w64-i686]=/usr/bin/i686-w64-mingw32-windres
+  [g++-mingw-w64-x86-64-posix]=/usr/bin/x86_64-w64-mingw32-g++-posix
+  [gcc-mingw-w64-x86-64-posix]=/usr/bin/x86_64-w64-mingw32-gcc-posix
+  [binutils-mingw-w64-x86-64]=/usr/bin/x86_64-w64-mingw32-windres
   [wine]=/usr/bin/wine
-  [wine32:i386]=/usr/lib/wine/wine
   [wine64]=/usr/lib/wine/wine64
   [cmake]=/usr/bin/cmake
   [googletest]=/usr/src/googletest/CMakeLists.txt
@@ -20,6 +25,12 @@ declare -A CHECK=(
   [imagemagick]=/usr/bin/convert-im6.q16
   [python3]=/usr/bin/python3
 )
+
+can32=0
+if wiz_can_run_32; then
+  can32=1
+  CHECK[wine32:i386]=/usr/lib/wine/wine
+fi
 
 missing=()
 for pkg in "${!CHECK[@]}"; do
@@ -33,7 +44,7 @@ if [ ${#missing[@]} -eq 0 ]; then
 fi
 
 echo "bootstrap: installing ${missing[*]}"
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
+if [ $can32 = 1 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
   echo "bootstrap: enabling the i386 architecture (for wine32)"
   $SUDO dpkg --add-architecture i386
 fi

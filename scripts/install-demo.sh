@@ -30,7 +30,10 @@ case $language in ENU|DEU) ;; *) echo "install-demo: language must be ENU or DEU
 bin=$build/bin
 [ -d "$bin" ] || { echo "install-demo: no build output in $bin" >&2; exit 1; }
 
-export WINEPREFIX=$prefix WINEDEBUG=-all WINEARCH=win32
+# The Wine of the architecture the build folder was made for.
+. "$here/scripts/wine.sh"
+wiz_wine_env "$(wiz_build_arch "$build")"
+export WINEPREFIX=$prefix
 if [ ! -f "$prefix/system.reg" ]; then
   "$here/scripts/wineprefix.sh" "$prefix" "${WIZ_PREFIX_MODE:-null}"
 fi
@@ -85,15 +88,15 @@ fi
 rm -f "$datadir/summary.txt" "$datadir/registration.log"
 
 # ---- registry ----
-wine reg delete 'HKLM\Software\Kelvaro\Corvantis' /f >/dev/null 2>&1 || true
-wine reg delete 'HKLM\Software\Kelvaro\Links\9936' /f >/dev/null 2>&1 || true
+wiz_wine reg delete 'HKLM\Software\Kelvaro\Corvantis' /f >/dev/null 2>&1 || true
+wiz_wine reg delete 'HKLM\Software\Kelvaro\Links\9936' /f >/dev/null 2>&1 || true
 regfile="$prefix/drive_c/windows/temp/corvantis-install.reg"
 mkdir -p "$(dirname "$regfile")"
 sed "s/^\"Language\"=\"ENU\"/\"Language\"=\"$language\"/; s/\r$//; s/$/\r/" \
   "$product/corvantis.reg" > "$regfile"
-wine regedit /S 'C:\windows\temp\corvantis-install.reg' >/dev/null 2>&1
+wiz_wine regedit /S 'C:\windows\temp\corvantis-install.reg' >/dev/null 2>&1
 rm -f "$regfile"
-if ! wine reg query 'HKLM\Software\Kelvaro\Corvantis\Devices\0' /v DefDevID >/dev/null 2>&1; then
+if ! wiz_wine reg query 'HKLM\Software\Kelvaro\Corvantis\Devices\0' /v DefDevID >/dev/null 2>&1; then
   echo "install-demo: the registry tree could not be written" >&2
   exit 1
 fi
@@ -109,11 +112,11 @@ seed_devices() {
     return 0
   fi
   dev() {
-    wine "$tool" "$@" >/dev/null 2>&1 || { echo "install-demo: devtool $* failed" >&2; exit 1; }
+    wiz_wine "$tool" "$@" >/dev/null 2>&1 || { echo "install-demo: devtool $* failed" >&2; exit 1; }
   }
   local id
   for id in 77 78; do
-    wine "$tool" remove $id >/dev/null 2>&1 || true
+    wiz_wine "$tool" remove $id >/dev/null 2>&1 || true
     dev init $id
   done
   # 77, the default device: as it left the factory; it reports the device
@@ -134,7 +137,7 @@ seed_devices() {
 seed_devices
 
 # The registry reaches the prefix's files only when the server ends.
-wineserver -w
+wiz_wineserver -w
 
 echo "Installed the Corvantis demo product ($language) into $prefix"
 echo "  program folder: C:\\Program Files\\Kelvaro\\Corvantis"

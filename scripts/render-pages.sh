@@ -5,7 +5,8 @@
 # and strings.txt with the module's message strings, expanded.
 # Runs the render tool under Wine on a virtual display of its own, with a
 # prefix that uses real (X11) windows. Settings from the environment:
-#   BUILD_DIR       build folder holding bin/renderpages.exe (default: build)
+#   BUILD_DIR       build folder holding bin/renderpages.exe (default:
+#                   build/<arch>, the architecture this machine runs)
 #   RENDER_DISPLAY  display number for Xvfb (default: :31)
 #   RENDER_PREFIX   Wine prefix (default: <build>/wineprefix-x11)
 set -euo pipefail
@@ -19,7 +20,8 @@ module=$(realpath "$1")
 mkdir -p "$2"
 out=$(realpath "$2")
 number=${3:-}
-build=$(realpath "${BUILD_DIR:-$root/build}")
+. "$root/scripts/wine.sh"
+build=$(realpath "${BUILD_DIR:-$root/build/$(wiz_default_arch)}")
 tool="$build/bin/renderpages.exe"
 display=${RENDER_DISPLAY:-:31}
 prefix=${RENDER_PREFIX:-$build/wineprefix-x11}
@@ -27,11 +29,12 @@ prefix=${RENDER_PREFIX:-$build/wineprefix-x11}
 [ -f "$tool" ] || { echo "render-pages: $tool not built" >&2; exit 1; }
 [ -f "$module" ] || { echo "render-pages: no module $module" >&2; exit 1; }
 
-export WINEPREFIX=$prefix WINEDEBUG=-all WINEARCH=win32
+wiz_wine_env "$(wiz_build_arch "$build")"
+export WINEPREFIX=$prefix
 Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 cleanup() {
-  wineserver -k >/dev/null 2>&1 || true
+  wiz_wineserver -k >/dev/null 2>&1 || true
   kill "$xvfb" 2>/dev/null || true
   wait "$xvfb" 2>/dev/null || true
 }
@@ -46,15 +49,15 @@ sleep 0.5
 "$root/scripts/wineprefix.sh" "$prefix" x11
 export DISPLAY=$display
 # A server left from a run without this display would keep its windows off it.
-wineserver -k >/dev/null 2>&1 || true
+wiz_wineserver -k >/dev/null 2>&1 || true
 # No window manager runs on the virtual display: Wine draws the captions itself.
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
+wiz_wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
 
 rm -f "$out"/page*.bmp "$out"/page*.png
 status=0
-args=("$(winepath -w "$module")" "$(winepath -w "$out")")
+args=("$(wiz_winepath -w "$module")" "$(wiz_winepath -w "$out")")
 [ -n "$number" ] && args+=("$number")
-wine "$tool" "${args[@]}" || status=$?
+wiz_wine "$tool" "${args[@]}" || status=$?
 
 shopt -s nullglob
 pages=("$out"/page*.bmp)

@@ -7,7 +7,8 @@
 # one it walks the wizard along one road on a virtual display (Xvfb), saves a
 # picture of every page as PNG, and names the folder. Either way it then
 # prints what the wizard stored. Settings from the environment:
-#   BUILD_DIR     build folder (default: build)
+#   WIZ_ARCH      i686 or x86_64 (default: what this machine runs, i686 first)
+#   BUILD_DIR     build folders (default: build; this one is <build>/<arch>)
 #   RUN_PREFIX    Wine prefix (default: <build>/wineprefix-run); installing
 #                 again puts the demo product back to its first state
 #   RUN_PICTURES  folder of the pictures (default: <build>/run-pictures)
@@ -22,13 +23,16 @@ if [ $# -gt 0 ] && [[ $1 =~ ^(ENU|DEU)$ ]]; then
 fi
 
 ./scripts/bootstrap.sh
-build=$(realpath -m "${BUILD_DIR:-build}")
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+. scripts/wine.sh
+wiz_wine_env "${WIZ_ARCH:-}"
+build=$(realpath -m "${BUILD_DIR:-build}/$WIZ_ARCH")
+echo "run: the $WIZ_ARCH build (in $build)"
+cmake -S . -B "$build" -DWIZ_ARCH="$WIZ_ARCH" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j2 --target faxwiz res_enu res_deu devaccess evobject link msgbox \
   devtool register shutdownreq wizwalk
 
 prefix=$(realpath -m "${RUN_PREFIX:-$build/wineprefix-run}")
-export WINEPREFIX=$prefix WINEDEBUG=-all WINEARCH=win32
+export WINEPREFIX=$prefix
 # Real windows: a prefix without the null display driver.
 ./scripts/wineprefix.sh "$prefix" x11
 ./scripts/install-demo.sh "$prefix" "$build" "$language"
@@ -57,13 +61,13 @@ print_results() {
   echo
   echo "==== Registry: HKLM\\Software\\Kelvaro\\Corvantis"
   for key in Install Env 'Devices\0'; do
-    wine reg query "HKLM\\Software\\Kelvaro\\Corvantis\\$key" 2>/dev/null | tr -d '\r' | sed '/^$/d'
+    wiz_wine reg query "HKLM\\Software\\Kelvaro\\Corvantis\\$key" 2>/dev/null | tr -d '\r' | sed '/^$/d'
   done
   echo
   echo "==== Device journal (every write the devices received)"
   for id in 77 78; do
     echo "device $id:"
-    wine "$build/bin/devtool.exe" journal $id 2>&1 | tr -d '\r' | sed 's/^/  /'
+    wiz_wine "$build/bin/devtool.exe" journal $id 2>&1 | tr -d '\r' | sed 's/^/  /'
   done
   echo
   echo "==== Data\\summary.txt"
@@ -76,10 +80,10 @@ print_results() {
 
 if [ -n "${DISPLAY:-}" ]; then
   # A window manager draws the frames.
-  wine reg delete 'HKCU\Software\Wine\X11 Driver' /v Decorated /f >/dev/null 2>&1 || true
+  wiz_wine reg delete 'HKCU\Software\Wine\X11 Driver' /v Decorated /f >/dev/null 2>&1 || true
   echo "The wizard opens on display $DISPLAY; the results follow when it ends."
-  wine "$program" "$@" || true
-  wineserver -w
+  wiz_wine "$program" "$@" || true
+  wiz_wineserver -w
   print_results
   exit 0
 fi
@@ -92,7 +96,7 @@ done
 Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 cleanup() {
-  wineserver -k >/dev/null 2>&1 || true
+  wiz_wineserver -k >/dev/null 2>&1 || true
   kill "$xvfb" 2>/dev/null || true
   wait "$xvfb" 2>/dev/null || true
 }
@@ -104,16 +108,16 @@ for _ in $(seq 50); do
 done
 export DISPLAY=:$display
 # A server started without this display would keep the windows off it.
-wineserver -k >/dev/null 2>&1 || true
+wiz_wineserver -k >/dev/null 2>&1 || true
 # No window manager runs on the virtual display: Wine draws the frames itself.
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
+wiz_wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
 
 pictures=$(realpath -m "${RUN_PICTURES:-$build/run-pictures}")
 rm -rf "$pictures"
 mkdir -p "$pictures"
 echo "No display: walking the wizard along one road on the virtual display :$display."
 status=0
-wine "$build/bin/wizwalk.exe" "$program" "$(winepath -w "$pictures")" "$@" | tr -d '\r' || status=$?
+wiz_wine "$build/bin/wizwalk.exe" "$program" "$(wiz_winepath -w "$pictures")" "$@" | tr -d '\r' || status=$?
 shopt -s nullglob
 for bmp in "$pictures"/*.bmp; do
   convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"

@@ -1,6 +1,9 @@
 #include "tests/pages/editor_watch.h"
 
 #include <tlhelp32.h>
+#include <winternl.h>
+
+#include <cstddef>
 
 #include <algorithm>
 #include <set>
@@ -10,21 +13,6 @@ namespace wiztest {
 namespace {
 
 const char kEditor[] = "notepad.exe";
-
-struct Unicode32 {
-    USHORT Length;
-    USHORT MaximumLength;
-    DWORD Buffer;  // address in the other (32-bit) process
-};
-
-struct BasicInformation {
-    LONG ExitStatus;
-    DWORD PebBaseAddress;
-    DWORD AffinityMask;
-    LONG BasePriority;
-    DWORD UniqueProcessId;
-    DWORD InheritedFromUniqueProcessId;
-};
 
 typedef LONG(WINAPI* QueryInformationProcess)(HANDLE, int, void*, ULONG, ULONG*);
 
@@ -68,23 +56,28 @@ std::string CommandLineOf(HANDLE process) {
     auto query = (QueryInformationProcess)(void*)GetProcAddress(GetModuleHandleA("ntdll.dll"),
                                                          "NtQueryInformationProcess");
     if (!query) return std::string();
-    BasicInformation basic = {};
+    // The editor has the bitness of this process (both are started from the
+    // same prefix's system folder), so its PEB has the layout of ours.
+    PROCESS_BASIC_INFORMATION basic = {};
     if (query(process, 0, &basic, sizeof basic, nullptr) != 0 || !basic.PebBaseAddress)
         return std::string();
-    // PEB.ProcessParameters, and its CommandLine, of a 32-bit process.
-    DWORD parameters = 0;
+    PRTL_USER_PROCESS_PARAMETERS parameters = nullptr;
     SIZE_T read = 0;
-    if (!ReadProcessMemory(process, (const void*)(ULONG_PTR)(basic.PebBaseAddress + 0x10),
+    if (!ReadProcessMemory(process,
+                           reinterpret_cast<const char*>(basic.PebBaseAddress) +
+                               offsetof(PEB, ProcessParameters),
                            &parameters, sizeof parameters, &read) ||
         !parameters)
         return std::string();
-    Unicode32 line = {};
-    if (!ReadProcessMemory(process, (const void*)(ULONG_PTR)(parameters + 0x40), &line,
-                           sizeof line, &read) ||
+    UNICODE_STRING line = {};
+    if (!ReadProcessMemory(process,
+                           reinterpret_cast<const char*>(parameters) +
+                               offsetof(RTL_USER_PROCESS_PARAMETERS, CommandLine),
+                           &line, sizeof line, &read) ||
         !line.Buffer)
         return std::string();
     std::wstring text(line.Length / 2, L'\0');
-    if (!text.empty() && !ReadProcessMemory(process, (const void*)(ULONG_PTR)line.Buffer, &text[0],
+    if (!text.empty() && !ReadProcessMemory(process, line.Buffer, &text[0],
                                             line.Length, &read))
         return std::string();
     int n = WideCharToMultiByte(CP_ACP, 0, text.c_str(), (int)text.size(), nullptr, 0, nullptr,
