@@ -24,6 +24,8 @@ declare -A CHECK=(
   [x11-apps]=/usr/bin/xwd
   [imagemagick]=/usr/bin/convert-im6.q16
   [python3]=/usr/bin/python3
+  # Japanese glyphs for the JPN pages: Wine finds no such font of its own.
+  [fonts-ipafont-gothic]=/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf
 )
 
 can32=0
