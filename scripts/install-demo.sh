@@ -31,10 +31,6 @@ prefix=$(realpath -m "$1")
 build=$(realpath -m "$2")
 language=${3:-ENU}
 case $language in ENU|DEU|JPN|FRA|ESP) ;; *) echo "install-demo: language must be ENU, DEU, JPN, FRA or ESP" >&2; exit 2 ;; esac
-# code_page <language>: the ANSI code page that language's texts are read in.
-code_page() {
-  case $1 in JPN) echo 932 ;; *) echo 1252 ;; esac
-}
 texts=$product
 [ "$language" = ENU ] || texts=$product/lang/$language
 bin=$build/bin
@@ -54,26 +50,9 @@ helpdir="$programdir/HELP"
 mkdir -p "$programdir" "$datadir" "$helpdir"
 
 # Text files get Windows line ends and the language's code page, as the
-# installer would write them.
+# installer would write them (prodinfo.ini: each language's section in its own).
 copy_text() {
-  sed 's/\r$//; s/$/\r/' "$1" | iconv -f UTF-8 -t "CP$(code_page "$language")" > "$2"
-}
-
-# prodinfo.ini holds every language: each "Global Strings: <language>"
-# section in that language's code page, everything else in 1252.
-copy_prodinfo() {
-  python3 - "$1" "$2" <<'PY'
-import re, sys
-pages = {"JPN": "cp932"}
-out = bytearray()
-page = "cp1252"
-for line in open(sys.argv[1], encoding="utf-8").read().splitlines():
-    m = re.match(r"\[Global Strings: (\w+)\]", line)
-    if line.startswith("["):
-        page = pages.get(m.group(1), "cp1252") if m else "cp1252"
-    out += line.encode(page) + b"\r\n"
-open(sys.argv[2], "wb").write(bytes(out))
-PY
+  python3 "$here/scripts/ansi-text.py" "$language" "$1" "$2"
 }
 
 # ---- programs and libraries ----
@@ -105,7 +84,7 @@ done
 [ $resmodules = 1 ] || missing+=("FXWRES.$language")
 
 # ---- product files ----
-copy_prodinfo "$product/prodinfo.ini" "$programdir/prodinfo.ini"
+copy_text "$product/prodinfo.ini" "$programdir/prodinfo.ini"
 copy_text "$product/corvfax.ini" "$datadir/corvfax.ini"
 copy_text "$texts/HELP/README.TXT" "$helpdir/README.TXT"
 if [ -f "$texts/summary.ini" ]; then
