@@ -176,6 +176,32 @@ TEST_F(JapaneseRoad, NamesAndCompaniesOnEveryLimitAreCutAtWholeCharacters) {
     }
 }
 
+// Typed one key at a time, the name stops at the field's 25 bytes: a
+// double-byte character that would end past them is refused whole, as the
+// header holds bytes, not characters. The company field stops at 255.
+TEST_F(JapaneseRoad, TypingStopsAtTheFieldsLimitInBytes) {
+    FolderOf(kNou);
+    SummaryTemplate("[common]\r\n1=EOS\r\n");
+    SimDevice& device = ConnectDevice();
+    device.Modify([](devsim::DeviceState& s) { s.info[17] = 0; });
+    std::string shown, shownCompany;
+    UiDriver ui;
+    ui.When(IDD_WELCOME).Click(IDC_NEXT);
+    ui.When(IDD_NAME_COMPANY)
+        .SetText(IDC_USER_NAME, "")
+        .SetText(IDC_COMPANY, "")
+        .Type(IDC_USER_NAME, "a" + Kanji(13) + "b")
+        .Type(IDC_COMPANY, Kanji(127) + "ab" + kHyo)
+        .Read(IDC_USER_NAME, &shown)
+        .Read(IDC_COMPANY, &shownCompany)
+        .Click(IDCANCEL);
+    ui.When(IDD_QUIT_CONFIRM).Click(IDOK);
+    Run();
+    EXPECT_FALSE(ui.Failed()) << ui.Log();
+    EXPECT_EQ("a" + Kanji(12), shown);             // 25 bytes: neither the 13th character nor "b"
+    EXPECT_EQ(Kanji(127) + "a", shownCompany);     // 255 bytes
+}
+
 // A summary line of 253 bytes fits whole; one whose last character would
 // reach byte 254 loses that character, not half of it.
 TEST_F(JapaneseRoad, SummaryLinesCutBeforeACharacterAcrossByte253) {
