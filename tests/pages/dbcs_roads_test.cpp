@@ -202,6 +202,61 @@ TEST_F(JapaneseRoad, TypingStopsAtTheFieldsLimitInBytes) {
     EXPECT_EQ(Kanji(127) + "a", shownCompany);     // 255 bytes
 }
 
+// The registered owner of a fresh system, 27 bytes of which the last
+// character would end at byte 27: loaded cut to 26 at a whole character,
+// shown on the name page and kept as shown.
+TEST_F(JapaneseRoad, ARegisteredOwnerIsCutAtAWholeCharacter) {
+    const char* kKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+    auto read = [&](const char* name) {
+        char value[256] = "";
+        DWORD size = sizeof value;
+        HKEY key;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, KEY_QUERY_VALUE, &key) == ERROR_SUCCESS) {
+            RegQueryValueExA(key, name, nullptr, nullptr, (BYTE*)value, &size);
+            RegCloseKey(key);
+        }
+        return std::string(value);
+    };
+    auto write = [&](const char* name, const std::string& value) {
+        HKEY key;
+        ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, KEY_SET_VALUE, &key));
+        RegSetValueExA(key, name, 0, REG_SZ, (const BYTE*)value.c_str(), (DWORD)value.size() + 1);
+        RegCloseKey(key);
+    };
+    std::string owner = read("RegisteredOwner"), organization = read("RegisteredOrganization");
+    std::string newOwner = "a" + Kanji(13);  // 27 bytes
+    write("RegisteredOwner", newOwner);
+    write("RegisteredOrganization", Kanji(3) + kSo);
+    FolderOf(kSo);
+    wiztest::WriteFile(folder_ + "\\product.ini", "[Setup]\r\n");
+    FlushIniCache(FaxSettings.ProdIniFile);
+    SummaryTemplate("[common]\r\n1=%name%\r\n2=EOS\r\n[summary4]\r\n1=EOS\r\n");
+
+    SimDevice& device = ConnectDevice();
+    device.Modify([](devsim::DeviceState& s) { s.info[17] = 0; });
+    std::string shown;
+    UiDriver ui;
+    ui.When(IDD_WELCOME).Click(IDC_NEXT);
+    ui.When(IDD_NAME_COMPANY).Read(IDC_USER_NAME, &shown).Click(IDC_NEXT);
+    ui.When(IDD_DEDICATED_LINE).Click(IDC_NEXT);
+    ui.When(IDD_FAX_NUMBER).SetText(IDC_FAX_NUMBER, "+81 3 5555 0100").Click(IDC_NEXT);
+    ui.When(IDD_VOICE_NUMBER).Click(IDC_NEXT);
+    ui.When(IDD_MODEM).Click(IDC_NEXT);
+    ui.When(IDD_SUMMARY).Click(IDC_NEXT);
+    Run();
+    write("RegisteredOwner", owner);
+    write("RegisteredOrganization", organization);
+    EXPECT_FALSE(ui.Failed()) << ui.Log();
+
+    std::string cut = "a" + Kanji(12);  // 25 bytes
+    EXPECT_EQ(cut, shown);
+    EXPECT_EQ(cut, Prod("UserName"));
+    EXPECT_EQ(Kanji(3) + kSo, Prod("Company"));
+    EXPECT_EQ(cut, Reg("UserName"));
+    EXPECT_EQ(cut + "\r\n", Summary());
+    EXPECT_EQ("object 32 type 4 length 13 value \"a????????????\" result 0", DeviceObject(Journal(), 32));
+}
+
 // A summary line of 253 bytes fits whole; one whose last character would
 // reach byte 254 loses that character, not half of it.
 TEST_F(JapaneseRoad, SummaryLinesCutBeforeACharacterAcrossByte253) {
