@@ -7,7 +7,6 @@
 
 #include <windows.h>
 
-#include <mbstring.h>
 #include <stdlib.h>
 
 #include <string>
