@@ -9,6 +9,7 @@
 #include "common/registry/devices.h"
 #include "common/registry/values.h"
 #include "common/resmodule.h"
+#include "common/timing.h"
 #include "common/util.h"
 #include "framework/resource.h"
 #include "maker/devaccess/devaccess.h"
@@ -167,20 +168,24 @@ void WizardApp::CloseDeviceConnection() {
 }
 
 BOOL WizardApp::InitInstance() {
+    TimingMark("start");
     if (!ClaimFirstInstance()) return FALSE;
 
     SavedResourceHandle = AfxGetResourceHandle();
     ResourceModule = LoadResourceModule(m_hInstance, kApplicationName, 0);
     if (ResourceModule) AfxSetResourceHandle(ResourceModule);
+    TimingMark("resource module loaded");
 
     InitUiExtensions(AfxGetResourceHandle());
     SetLibraryResourceInstance(AfxGetResourceHandle());
+    TimingMark("ui extensions");
 
     BeginWaitCursor();
     Enable3dControls();
 
     TakeCommandLine(m_lpCmdLine);
     SettleDeviceAndModel();
+    TimingMark("device and model settled");
 
     WizardFrame* frame = new WizardFrame;
     m_pMainWnd = frame;
@@ -192,11 +197,14 @@ BOOL WizardApp::InitInstance() {
     }
     frame->ShowWindow(SW_HIDE);
     frame->UpdateWindow();
+    TimingMark("main window");
 
     FaxSettings.ProgramDir = ReadEnvValue(ModelId, "ProgramDir");
     FaxSettings.DataDir = ReadEnvValue(ModelId, "DataDir");
 
+    TimingMark("environment values");
     OpenDeviceConnection();
+    TimingMark("device connection");
 
     FaxSettings.ProdIniFile = ReadEnvValue(ModelId, "ProdIniFile");
 
@@ -209,12 +217,14 @@ BOOL WizardApp::InitInstance() {
     FaxSettings.DeviceIniPath = path;
 
     WriteIniFlag(kSetupSection, kSetupRunKey, 1, 1, FaxSettings.ProdIniFile);
+    TimingMark("product INI marked");
 
     ShutdownEvent = EvRegisterObject(kShutdownObject, DeviceId);
     if (ShutdownEvent)
         EvSetTrapEventMsg(ShutdownEvent, EV_TRAP_POST_MESSAGE, frame->m_hWnd,
                           kShutdownRequestMessage, 0);
 
+    TimingMark("event registration");
     EndWaitCursor();
 
     frame->PostMessage(kStartWizardMessage, 0, 0);
@@ -244,17 +254,31 @@ int WizardApp::ExitInstance() {
     return CWinApp::ExitInstance();
 }
 
-void WizardApp::RunWizard() {
+void WizardApp::ReportMissingLanguageFiles() {
+    // The module's texts are what is missing: the program's own are English.
+    HINSTANCE own = m_hInstance ? m_hInstance : GetModuleHandleA(nullptr);
+    char text[512] = "";
+    char caption[128] = "";
+    LoadStringA(own, IDS_NO_LANGUAGE_FILES, text, sizeof text);
+    LoadStringA(own, IDS_NO_LANGUAGE_FILES_CAPTION, caption, sizeof caption);
+    MessageBoxA(nullptr, text, caption, MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
+}
+
+int WizardApp::RunWizard() {
+    TimingMark("start message");
     RegisterWizardPages();
     // Without even the first page's template (no resource module at all)
     // nothing could be shown: the run would pass every page unseen and write
     // settings nobody has looked at into the files and the device.
     if (!FindResourceA(AfxGetResourceHandle(), MAKEINTRESOURCEA(kFirstPageId),
-                       (LPCSTR)RT_DIALOG))
-        return;
+                       (LPCSTR)RT_DIALOG)) {
+        ReportMissingLanguageFiles();
+        return EXIT_NO_LANGUAGE_FILES;
+    }
 
     Controller = new WizardController(kFirstPageId);
     Controller->Run();
     delete Controller;
     Controller = nullptr;
+    return 0;
 }

@@ -15,6 +15,11 @@ char* NextField(char* text, char delimiter);
 void CopyReplacingDbcs(const char* source, char* destination, int limit);
 void CopyCount(const char* source, char* destination, int count);
 
+// Turns every control character (below 0x20) into a blank, so that a text
+// stored in an INI file, the registry or the device stays one line of text.
+// Double-byte characters are untouched: no trail byte is that low.
+char* BlankControlChars(char* text);
+
 char* StripTrailingBackslash(char* text);
 char* AddTrailingBackslash(char* text, short size);
 char* KeepCharRange(char* text, char lowest, char highest);

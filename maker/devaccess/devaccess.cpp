@@ -70,6 +70,14 @@ void Journal(long deviceId, const char* kind, unsigned number, const devsim::Obj
     devsim::AppendJournal(deviceId, line);
 }
 
+// One line of the clients' log for a call of this process; the caller holds g_lock.
+void LogClientCall(const std::string& call, DA_HANDLE client, const std::string& rest) {
+    devsim::StoreLock store;
+    devsim::AppendClientLog(std::to_string(GetCurrentProcessId()) + " " + call + " " +
+                            std::to_string((long long)client) + (rest.empty() ? "" : " ") +
+                            rest);
+}
+
 }  // namespace
 
 extern "C" {
@@ -81,12 +89,16 @@ DA_HANDLE DaRegisterClient(const char* clientName, long flags) {
     Client c;
     c.name = clientName;
     g_clients[handle] = c;
+    LogClientCall("register", handle, "");
     return handle;
 }
 
 long DaUnregisterClient(DA_HANDLE client) {
     std::lock_guard<std::mutex> guard(g_lock);
-    if (!Find(client)) return DA_E_HANDLE;
+    Client* c = Find(client);
+    if (!c) return DA_E_HANDLE;
+    // A client that goes with its channel open leaves it open on the device.
+    LogClientCall("unregister", client, c->channel ? "channel-left-open" : "");
     g_clients.erase(client);
     return DA_OK;
 }
@@ -120,6 +132,7 @@ DA_HANDLE DaOpenObjectChannel(DA_HANDLE client, long reserved1, long reserved2) 
         !state.online)
         return 0;
     c->channel = g_nextChannel++;
+    LogClientCall("open-channel", client, std::to_string((long long)c->channel));
     return c->channel;
 }
 
@@ -128,6 +141,7 @@ long DaCloseObjectChannel(DA_HANDLE client) {
     Client* c = Find(client);
     if (!c) return DA_E_HANDLE;
     if (c->channel == 0) return DA_E_NO_CHANNEL;
+    LogClientCall("close-channel", client, std::to_string((long long)c->channel));
     c->channel = 0;
     return DA_OK;
 }

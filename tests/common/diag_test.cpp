@@ -43,18 +43,19 @@ TEST(Loud, SwitchOnShowsTheCallerPadded) {
     EXPECT_EQ(nullptr, ValidateBuffer(bad, 256, "EnumIniFields"));
     w.Join();
     ASSERT_TRUE(w.Seen());
-    char address[16];
-    snprintf(address, sizeof address, "0x%08lx", (unsigned long)(ULONG_PTR)bad);
+    char address[24];  // every digit of the address: 8, or 16 in a 64-bit build
+    snprintf(address, sizeof address, "0x%0*llx", (int)(2 * sizeof bad),
+             (unsigned long long)(ULONG_PTR)bad);
     EXPECT_EQ(std::string("Invalid pointer ") + address + " allocated in " + std::string(12, ' ') +
                   "EnumIniFields",
               w.Text());
 
     MessageBoxWatcher w2("Software Error");
     w2.Start(10000);
-    std::string longName(30, 'n');
+    std::string longName(200, 'n');  // far past what a 128-byte message holds
     ValidateBuffer(bad, 16, longName.c_str());
     w2.Join();
-    EXPECT_NE(std::string::npos, w2.Text().find("allocated in " + longName));
+    EXPECT_EQ(std::string("Invalid pointer ") + address + " allocated in " + longName, w2.Text());
     WritePrivateProfileStringA(nullptr, nullptr, nullptr, file.c_str());
     DeleteFileA(file.c_str());
 }
