@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Corvantis demo product into a Wine prefix, as its installer
 # would leave it:
-#   install-demo.sh <wineprefix> <build dir> [ENU|DEU]
+#   install-demo.sh <wineprefix> <build dir> [ENU|DEU|JPN|FRA|ESP]
 #
 #   C:\Program Files\Kelvaro\Corvantis          programs, resource modules, prodinfo.ini
 #   C:\Program Files\Kelvaro\Corvantis\Data     corvfax.ini, summary.ini (summary.txt,
@@ -11,13 +11,17 @@
 #   HKLM\Software\Kelvaro\Links\9936            product registration (register.exe)
 #
 # The language (default ENU) becomes the registry value "Language", which
-# picks FXWRES.ENU or FXWRES.DEU. Installing again resets the product's
+# picks the resource module FXWRES.<language>, and chooses the summary
+# template and README.TXT (product/lang/<language>; English at the top of
+# product/). Texts are kept in UTF-8 and installed in the ANSI code page the
+# programs read them in: 932 for Japanese, 1252 for the others; prodinfo.ini
+# section by section. Installing again resets the product's
 # registry tree and files to their first state. A prefix that does not exist
 # yet is created (null display driver unless WIZ_PREFIX_MODE=x11).
 set -euo pipefail
 
 usage() {
-  echo "usage: $0 <wineprefix> <build dir> [ENU|DEU]" >&2
+  echo "usage: $0 <wineprefix> <build dir> [ENU|DEU|JPN|FRA|ESP]" >&2
   exit 2
 }
 [ $# -ge 2 ] && [ $# -le 3 ] || usage
@@ -26,7 +30,9 @@ product=$here/product
 prefix=$(realpath -m "$1")
 build=$(realpath -m "$2")
 language=${3:-ENU}
-case $language in ENU|DEU) ;; *) echo "install-demo: language must be ENU or DEU" >&2; exit 2 ;; esac
+case $language in ENU|DEU|JPN|FRA|ESP) ;; *) echo "install-demo: language must be ENU, DEU, JPN, FRA or ESP" >&2; exit 2 ;; esac
+texts=$product
+[ "$language" = ENU ] || texts=$product/lang/$language
 bin=$build/bin
 [ -d "$bin" ] || { echo "install-demo: no build output in $bin" >&2; exit 1; }
 
@@ -43,9 +49,10 @@ datadir="$programdir/Data"
 helpdir="$programdir/HELP"
 mkdir -p "$programdir" "$datadir" "$helpdir"
 
-# Text files get Windows line ends, as the installer would write them.
+# Text files get Windows line ends and the language's code page, as the
+# installer would write them (prodinfo.ini: each language's section in its own).
 copy_text() {
-  sed 's/\r$//; s/$/\r/' "$1" > "$2"
+  python3 "$here/scripts/ansi-text.py" "$language" "$1" "$2"
 }
 
 # ---- programs and libraries ----
@@ -74,14 +81,14 @@ for module in "$bin"/FXWRES.*; do
   installed+=("$(basename "$module")")
   resmodules=1
 done
-[ $resmodules = 1 ] || missing+=("FXWRES.ENU" "FXWRES.DEU")
+[ $resmodules = 1 ] || missing+=("FXWRES.$language")
 
 # ---- product files ----
 copy_text "$product/prodinfo.ini" "$programdir/prodinfo.ini"
 copy_text "$product/corvfax.ini" "$datadir/corvfax.ini"
-copy_text "$product/HELP/README.TXT" "$helpdir/README.TXT"
-if [ -f "$product/summary.ini" ]; then
-  copy_text "$product/summary.ini" "$datadir/summary.ini"
+copy_text "$texts/HELP/README.TXT" "$helpdir/README.TXT"
+if [ -f "$texts/summary.ini" ]; then
+  copy_text "$texts/summary.ini" "$datadir/summary.ini"
 else
   missing+=("summary.ini")
 fi
