@@ -227,7 +227,7 @@ HGLOBAL FindIniSections(const char* file, const char* prefix, short* count) {
                            *next != '\r' && *next != '\n';
         if (next <= end && *next == '\0') ++next;  // a NUL byte ends the line too
         if (atLineStart && line[0] == '[') {
-            const char* close = (const char*)_mbschr((const unsigned char*)line + 1, ']');
+            const char* close = FindCharacter(line + 1, ']');
             size_t nameLength = close ? (size_t)(close - (line + 1)) : 0;
             if (close && nameLength > 0 && nameLength <= 49 && nameLength >= wantedLength &&
                 strncmp(line + 1, wanted, wantedLength) == 0) {

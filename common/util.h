@@ -15,6 +15,11 @@ char* NextField(char* text, char delimiter);
 void CopyReplacingDbcs(const char* source, char* destination, int limit);
 void CopyCount(const char* source, char* destination, int count);
 
+// The first c in text that is a character of its own (never a trail byte),
+// or none. Unlike the runtime's search it never reads past the terminator,
+// also when the text ends in half a double-byte character.
+char* FindCharacter(const char* text, char c);
+
 char* StripTrailingBackslash(char* text);
 char* AddTrailingBackslash(char* text, short size);
 char* KeepCharRange(char* text, char lowest, char highest);
