@@ -202,7 +202,16 @@ HGLOBAL FindIniSections(const char* file, const char* prefix, short* count) {
     HGLOBAL block = ReadFileToMemory(handle, length);
     CloseHandle(handle);
     if (!block) return nullptr;
+    return CollectIniSections(block, length, prefix, count);
+}
 
+HGLOBAL CollectIniSections(HGLOBAL block, long length, const char* prefix, short* count) {
+    if (count) *count = 0;
+    if (!block) return nullptr;
+    if (length <= 0 || length >= 32768 || GlobalSize(block) < (SIZE_T)length) {
+        GlobalFree(block);
+        return nullptr;
+    }
     // The caller's prefix stays as it is; only our copy is cut at its first "%".
     char wanted[256];
     CopyBounded(wanted, prefix, sizeof wanted);
@@ -276,21 +285,31 @@ short EnumIniFields(const char* file, const char* section, HGLOBAL keyList,
 
 short GetGlobalStringsSection(const char* file, char* destination, short size) {
     if (!destination || size <= 0) return 0;
-    char result[64];
-    snprintf(result, sizeof result, "%s: %s", kGlobalStrings, "ENU");
-
     short count = 0;
     HGLOBAL list = FindIniSections(file, kGlobalStrings, &count);
     char language[10] = "";
-    int got = GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SABBREVLANGNAME, language,
-                             sizeof language);
-    if (list && got > 0) {
+    if (GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SABBREVLANGNAME, language, sizeof language) <=
+        0)
+        language[0] = '\0';
+    short length = ChooseGlobalStringsSection(list, language, destination, size);
+    if (list) GlobalFree(list);
+    return length;
+}
+
+short ChooseGlobalStringsSection(HGLOBAL list, const char* userLanguage, char* destination,
+                                 short size) {
+    if (!destination || size <= 0) return 0;
+    char result[64];
+    snprintf(result, sizeof result, "%s: %s", kGlobalStrings, "ENU");
+    char language[10];
+    CopyWholeCharacters(language, userLanguage, sizeof language);
+    const char* names = list ? (const char*)GlobalLock(list) : nullptr;
+    if (names && language[0]) {
         CharUpperA(language);
-        const char* names = (const char*)GlobalLock(list);
         char wanted[64];
         bool chosen = false;
         snprintf(wanted, sizeof wanted, "%s: %s", kGlobalStrings, language);
-        for (const char* n = names; n && *n && !chosen; n += strlen(n) + 1)
+        for (const char* n = names; *n && !chosen; n += strlen(n) + 1)
             if (_mbscmp((const unsigned char*)n, (const unsigned char*)wanted) == 0) {
                 CopyBounded(result, n, sizeof result);
                 chosen = true;
@@ -300,15 +319,14 @@ short GetGlobalStringsSection(const char* file, char* destination, short size) {
         if (!chosen && languageLength > 1) {
             language[languageLength - 1] = '\0';
             snprintf(wanted, sizeof wanted, "%s: %s", kGlobalStrings, language);
-            for (const char* n = names; n && *n && !chosen; n += strlen(n) + 1)
+            for (const char* n = names; *n && !chosen; n += strlen(n) + 1)
                 if (_mbsstr((const unsigned char*)n, (const unsigned char*)wanted)) {
                     CopyBounded(result, n, sizeof result);
                     chosen = true;
                 }
         }
-        if (names) GlobalUnlock(list);
     }
-    if (list) GlobalFree(list);
+    if (names) GlobalUnlock(list);
     CopyWholeCharacters(destination, result, size);
     return (short)strlen(destination);
 }

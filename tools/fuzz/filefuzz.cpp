@@ -168,14 +168,27 @@ void FuzzFindIniSections(Gen& g, uint64_t i) {
     static const std::vector<const char*> kPrefixes = {"Global Strings", "Global Strings: %s",
                                                        "", "%", "G", "Global"};
     std::string prefix = g.rng.OneIn(6) ? g.Text(g.Length(300)) : g.Pick(kPrefixes);
+    // Most cases scan text already in memory; every 64th reads it from a file.
+    bool throughFile = i % 64 == 0;
     Current.Add("file", raw);
     Current.Add("prefix", prefix);
-    std::string path = ScratchFile("sections.ini");
-    if (!Check(WriteWhole(path, raw), "cannot write the scratch file")) return;
+    Current.AddNumber("through a file", throughFile);
     Placed pre(ArenaA(), prefix.size() + 1, true, 0);
     memcpy(pre.data(), prefix.c_str(), prefix.size() + 1);
     short count = -1;
-    HGLOBAL block = FindIniSections(path.c_str(), pre.data(), &count);
+    HGLOBAL block = nullptr;
+    if (throughFile) {
+        std::string path = ScratchFile("sections.ini");
+        if (!Check(WriteWhole(path, raw), "cannot write the scratch file")) return;
+        block = FindIniSections(path.c_str(), pre.data(), &count);
+    } else {
+        HGLOBAL text = GlobalAlloc(GMEM_MOVEABLE, raw.empty() ? 1 : raw.size());
+        if (!text) return;
+        memcpy(GlobalLock(text), raw.data(), raw.size());
+        GlobalUnlock(text);
+        block = CollectIniSections(text, (long)raw.size(), pre.data(), &count);
+    }
+    Check(strcmp(pre.data(), prefix.c_str()) == 0, "the caller's prefix was changed");
     std::string wanted = prefix.substr(0, 255);
     wanted = wanted.substr(0, wanted.find('%'));
     bool cutLine = false;
@@ -194,20 +207,59 @@ void FuzzFindIniSections(Gen& g, uint64_t i) {
     }
 }
 
+HGLOBAL MakeList(const std::vector<std::string>& names) {
+    std::string bytes;
+    for (const std::string& n : names) bytes += n + std::string(1, '\0');
+    bytes += '\0';
+    HGLOBAL list = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
+    if (list) {
+        memcpy(GlobalLock(list), bytes.data(), bytes.size());
+        GlobalUnlock(list);
+    }
+    return list;
+}
+
 void FuzzGlobalStringsSection(Gen& g, uint64_t i) {
-    std::string raw = RawIni(g);
+    static const std::vector<const char*> kLanguages = {"ENU", "DEU", "FRC", "FRA", "JPN",
+                                                        "enu", "E", "", "ENUX"};
+    std::string language = g.rng.OneIn(4) ? g.Text(g.Length(26)) : g.Pick(kLanguages);
+    std::vector<std::string> names;
+    for (int k = (int)g.rng.Below(8); k > 0; --k) {
+        std::string n = "Global Strings";
+        if (g.rng.OneIn(4)) n = g.Text(g.Length(49));
+        else if (!g.rng.OneIn(4)) n += ": " + (g.rng.OneIn(2) ? std::string(g.Pick(kLanguages))
+                                                               : g.Text(g.Length(30)));
+        n = n.substr(0, 49);
+        if (n.empty()) n = "x";
+        names.push_back(n);
+    }
     short size = g.Room();
-    Current.Add("file", raw);
+    bool throughFile = i % 64 == 0;
+    Current.Add("language", language);
+    for (const std::string& n : names) Current.Add("section", n);
     Current.AddNumber("size", size);
-    std::string path = ScratchFile("language.ini");
-    if (!Check(WriteWhole(path, raw), "cannot write the scratch file")) return;
+    Current.AddNumber("through a file", throughFile);
+    HGLOBAL list = names.empty() ? nullptr : MakeList(names);
+    Placed lang(ArenaB(), language.size() + 1, true, 0);
+    memcpy(lang.data(), language.c_str(), language.size() + 1);
     if (size <= 0) {
-        Check(GetGlobalStringsSection(path.c_str(), ArenaA().Tail(0), size) == 0,
+        Check(ChooseGlobalStringsSection(list, lang.data(), ArenaA().Tail(0), size) == 0,
               "size <= 0 gives 0");
+        if (list) GlobalFree(list);
         return;
     }
     Placed d(ArenaA(), (size_t)size, i % 2 == 0, 'Q');
-    short n = GetGlobalStringsSection(path.c_str(), d.data(), size);
+    short n;
+    if (throughFile) {
+        std::string raw;
+        for (const std::string& name : names) raw += "[" + name + "]\r\nk=v\r\n";
+        std::string path = ScratchFile("language.ini");
+        if (!Check(WriteWhole(path, raw), "cannot write the scratch file")) return;
+        n = GetGlobalStringsSection(path.c_str(), d.data(), size);
+    } else {
+        n = ChooseGlobalStringsSection(list, lang.data(), d.data(), size);
+    }
+    if (list) GlobalFree(list);
     Check(d.FenceIntact(), "wrote past size");
     if (!Check(Terminated(d.data(), (size_t)size), "not terminated within size")) return;
     Check(n == (short)strlen(d.data()), "returned length differs from the result's");
@@ -224,38 +276,70 @@ std::string KeyName(Gen& g, size_t index) {
     return name;
 }
 
-void FuzzKeyList(Gen& g, uint64_t i) {
-    static const int kTotals[] = {0, 1, 200, 254, 256, 510, 1022, 2046, 4094, 8190, 16380, 17000};
-    int total = kTotals[g.rng.Below(12)] + (int)g.rng.Below(40) - 20;
-    std::string section = "S" + std::to_string(g.rng.Below(1000));
+// A file with a section whose key list lies around one of the sizes the
+// reader tries (each size in turn); it is written anew every 500 cases.
+struct KeyFile {
+    std::string path;
+    std::vector<std::string> sections;
+    std::vector<std::vector<std::string>> keys;
+    std::vector<size_t> bytes;
+    std::string raw;
+};
+
+KeyFile& CurrentKeyFile(uint64_t i) {
+    static KeyFile file;
+    static uint64_t made = ~0ull;
+    if (made != ~0ull && i / 500 == made) return file;
+    made = i / 500;
+    // Its own generator, so that a replayed case reads the same file.
+    Gen g(Current.seed * 0x9E3779B97F4A7C15ull ^ (made + 1) * 0xD1B54A32D192ED03ull);
     auto line = [&](int most) {  // one line, whatever bytes it holds
         std::string s = g.Text(g.Length(most));
         for (char& c : s)
             if (c == '\r' || c == '\n' || c == '[') c = ' ';
         return s + "z\r\n";
     };
-    std::string raw;
-    for (int k = (int)g.rng.Below(4); k > 0; --k) raw += line(80);
-    raw += "[" + section + "]\r\n";
-    std::vector<std::string> keys;
-    size_t listBytes = 0;
-    while ((int)listBytes < total) {
-        std::string key = KeyName(g, keys.size());
-        listBytes += key.size() + 1;
-        raw += key + "=" + line(30);
-        keys.push_back(key);
+    static const int kTotals[] = {1, 200, 254, 256, 510, 1022, 2046, 4094, 8190, 16380, 17000};
+    file = KeyFile();
+    file.path = ScratchFile("keys.ini");
+    for (int k = (int)g.rng.Below(4); k > 0; --k) file.raw += line(80);
+    // One section around one of the sizes, in turn, and a small one beside it.
+    for (int s = 0; s < 2; ++s) {
+        std::string section = "S" + std::to_string(s) + "_" + std::to_string(g.rng.Below(1000));
+        int total = s == 0 ? kTotals[made % 11] + (int)g.rng.Below(40) - 20 : (int)g.rng.Below(60);
+        file.raw += "[" + section + "]\r\n";
+        std::vector<std::string> keys;
+        size_t listBytes = 0;
+        while ((int)listBytes < total) {
+            std::string key = KeyName(g, keys.size());
+            listBytes += key.size() + 1;
+            file.raw += key + "=" + line(30);
+            keys.push_back(key);
+        }
+        file.sections.push_back(section);
+        file.keys.push_back(keys);
+        file.bytes.push_back(listBytes);
     }
-    raw += "[zz]\r\n" + g.Text(g.Length(80));
-    Current.AddNumber("keys", (long long)keys.size());
-    Current.AddNumber("list bytes", (long long)listBytes);
-    Current.Add("file", raw);
-    std::string path = ScratchFile("keys.ini");
-    if (!Check(WriteWhole(path, raw), "cannot write the scratch file")) return;
-    FlushIniCache(path.c_str());  // file times may not change between cases
+    file.raw += "[zz]\r\n" + line(80);
+    if (!WriteWhole(file.path, file.raw)) fputs("fuzz: cannot write the key file\n", stderr);
+    FlushIniCache(file.path.c_str());
+    return file;
+}
+
+void FuzzKeyList(Gen& g, uint64_t i) {
+    KeyFile& file = CurrentKeyFile(i);
+    uint32_t which = g.rng.Below((uint32_t)file.sections.size() + 1);
+    bool missing = which == file.sections.size();
+    std::string section = missing ? "not there" : file.sections[which];
+    Current.Add("section", section);
+    Current.AddNumber("file made for cases from", (long long)(i / 500 * 500));
     short count = -1;
-    HGLOBAL block = GetIniKeyList(path.c_str(), section.c_str(), &count);
+    HGLOBAL block = GetIniKeyList(file.path.c_str(), section.c_str(), &count);
     bool wellFormed = false;
     std::vector<std::string> got = ListNames(block, count, &wellFormed);
+    static const std::vector<std::string> kNone;
+    const std::vector<std::string>& keys = missing ? kNone : file.keys[which];
+    size_t listBytes = missing ? 0 : file.bytes[which];
     if (block) {
         Check(wellFormed, "the list is not names ended by an extra NUL, or its count differs");
         Check(got == keys, "key list has %d names, expected %d", (int)got.size(),
@@ -271,7 +355,7 @@ void FuzzKeyList(Gen& g, uint64_t i) {
 void FuzzModuleEntry(Gen& g, uint64_t i) {
     static const std::vector<const char*> kFormats = {"%s", "ABC%s", "%s%s", "%%s", "%d%s%n",
                                                       "$dir$\\%s", ""};
-    std::string format = g.rng.OneIn(3) ? g.Text(g.Length(120)) : g.Pick(kFormats);
+    std::string format;
     auto field = [&]() {
         static const std::vector<const char*> kBits = {":", ":1", ":0", " ", "$x$", "$dir$",
                                                        "\\", "Res", "Res:1", ",", "$"};
@@ -283,20 +367,33 @@ void FuzzModuleEntry(Gen& g, uint64_t i) {
     std::string entry = field() + "," + field() + "," + field() + "," + field();
     if (g.rng.OneIn(3)) entry = g.Text(g.Length(255));
     entry.resize(entry.size() < 255 ? entry.size() : 255);
-    std::string nested = field() + "," + field() + "," + field();
+    std::string nested;
+    static const std::vector<const char*> kNested = {"mod:1", "$dir$", "x", "", " : ", "res.dll",
+                                                     "%s", "a:0"};
     auto clean = [](std::string s) {  // one INI line each
         for (char& c : s)
             if (c == '\r' || c == '\n') c = ' ';
         return s;
     };
-    std::string raw = "[Module File Names]\r\nModNameFmt=" + clean(format) + "\r\nRes=" +
-                      clean(nested) + "\r\n[Globals]\r\nx=" + clean(g.Text(g.Length(300))) +
-                      "\r\ndir=$x$\\$dir$\r\n";
-    Current.Add("entry", entry);
-    Current.Add("file", raw);
+    // The file is written anew every 256 cases, from a generator of its own
+    // so that a replayed case reads the same file; the entries vary every case.
+    static std::string raw;
+    static uint64_t made = ~0ull;
     std::string path = ScratchFile("prodinfo.ini");
-    if (!Check(WriteWhole(path, raw), "cannot write the scratch file")) return;
-    FlushIniCache(path.c_str());
+    if (made != i / 256) {
+        made = i / 256;
+        Gen f(Current.seed * 0xD1B54A32D192ED03ull ^ (made + 1) * 0x9E3779B97F4A7C15ull);
+        format = f.rng.OneIn(3) ? f.Text(f.Length(120)) : f.Pick(kFormats);
+        nested.clear();
+        for (int k = 0; k < 3; ++k) nested += (k ? "," : "") + std::string(f.Pick(kNested));
+        raw = "[Module File Names]\r\nModNameFmt=" + clean(format) + "\r\nRes=" +
+              clean(nested) + "\r\n[Globals]\r\nx=" + clean(f.Text(f.Length(300))) +
+              "\r\ndir=$x$\\$dir$\r\n";
+        if (!Check(WriteWhole(path, raw), "cannot write the scratch file")) return;
+        FlushIniCache(path.c_str());
+    }
+    Current.Add("entry", entry);
+    Current.AddNumber("file made for cases from", (long long)(made * 256));
     Placed e(ArenaA(), entry.size() + 1, true, 0);
     memcpy(e.data(), clean(entry).c_str(), entry.size() + 1);
     Placed r(ArenaB(), sizeof(ModuleNameRecord), i % 2 == 0, 'Q');

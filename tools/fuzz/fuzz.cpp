@@ -33,7 +33,7 @@ const int kPrintedFailures = 5;
 void PrintCase(FILE* out) {
     fprintf(out, "  routine %s, seed %llu, case %llu (code page %u)\n", Current.routine,
             (unsigned long long)Current.seed, (unsigned long long)Current.index, GetACP());
-    fputs(Current.inputs.c_str(), out);
+    fputs(Current.Inputs().c_str(), out);
     fprintf(out, "  replay: fuzz --routine %s --seed %llu --first %llu --count 1\n",
             Current.routine, (unsigned long long)Current.seed,
             (unsigned long long)Current.index);
@@ -255,18 +255,42 @@ std::string Hex(const void* bytes, size_t n) {
     return out;
 }
 
+CaseRecord::Input& CaseRecord::Next() {
+    if (count_ == inputs_.size()) inputs_.emplace_back();
+    return inputs_[count_++];
+}
+
 void CaseRecord::Add(const char* what, const void* bytes, size_t n) {
-    char head[80];
-    snprintf(head, sizeof head, "  %s (%u bytes): ", what, (unsigned)n);
-    inputs += head;
-    inputs += bytes ? Hex(bytes, n) : "(none)";
-    inputs += '\n';
+    Input& in = Next();
+    in.what = what;
+    in.number = false;
+    in.none = bytes == nullptr;
+    in.bytes.assign(bytes ? (const char*)bytes : "", bytes ? n : 0);
 }
 
 void CaseRecord::AddNumber(const char* what, long long value) {
-    char line[80];
-    snprintf(line, sizeof line, "  %s: %lld\n", what, value);
-    inputs += line;
+    Input& in = Next();
+    in.what = what;
+    in.number = true;
+    in.value = value;
+}
+
+std::string CaseRecord::Inputs() const {
+    std::string out;
+    for (size_t i = 0; i < count_; ++i) {
+        const Input& in = inputs_[i];
+        char head[96];
+        if (in.number) {
+            snprintf(head, sizeof head, "  %s: %lld\n", in.what, in.value);
+            out += head;
+            continue;
+        }
+        snprintf(head, sizeof head, "  %s (%u bytes): ", in.what, (unsigned)in.bytes.size());
+        out += head;
+        out += in.none ? "(none)" : Hex(in.bytes.data(), in.bytes.size());
+        out += '\n';
+    }
+    return out;
 }
 
 void Fail(const char* format, ...) {

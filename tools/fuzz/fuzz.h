@@ -86,11 +86,24 @@ struct CaseRecord {
     const char* routine = "";
     uint64_t seed = 0;
     uint64_t index = 0;
-    std::string inputs;
-    void Clear() { inputs.clear(); }
+    void Clear() { count_ = 0; }
     void Add(const char* what, const void* bytes, size_t n);
     void Add(const char* what, const std::string& s) { Add(what, s.data(), s.size()); }
     void AddNumber(const char* what, long long value);
+    // The inputs as lines of hex; made only when a case is printed.
+    std::string Inputs() const;
+
+private:
+    struct Input {
+        const char* what;
+        bool number;
+        long long value;
+        std::string bytes;
+        bool none;
+    };
+    std::vector<Input> inputs_;
+    size_t count_ = 0;
+    Input& Next();
 };
 extern CaseRecord Current;
 

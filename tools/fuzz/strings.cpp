@@ -239,7 +239,8 @@ void FuzzJoinPath(Gen& g, uint64_t i) {
     Check(out.FenceIntact(), "wrote past size");
     if (!Check(Terminated(destination, (size_t)size), "not terminated within size")) return;
     Check(length == (short)strlen(destination), "returned length differs from the result's");
-    if (dir.size() + name.size() + 2 > (size_t)size) return;
+    // Fewer than 3 bytes left after the directory: nothing is joined.
+    if (dir.size() + name.size() + 2 > (size_t)size || dir.size() + 3 > (size_t)size) return;
     std::string want = dir;
     const char* tail = name.c_str();
     if (dir.empty()) {
