@@ -258,3 +258,35 @@ TEST(DeviceStateFile, TextsWithAnyBytesSurviveTheRoundTrip) {
     EXPECT_FALSE(devsim::ParseState("[Objects]\r\n31=4 \"open\r\n", back));
     EXPECT_FALSE(devsim::ParseState("[Objects]\r\n45=1 70000\r\n", back));
 }
+
+// A damaged state file is refused cleanly: no connection, no channel, and the
+// file is left as it is; a file cut after a whole line may still be taken.
+TEST_F(DeviceAccess, DamagedStateFilesAreRefusedAndLeftAlone) {
+    const std::string path = devsim::StatePath(kDevice);
+    const std::string real = wiztest::ReadFile(path);
+    ASSERT_GT(real.size(), 100u);
+    std::string garbage;
+    unsigned seed = 3;
+    for (int i = 0; i < 4096; ++i) garbage += (char)((seed = seed * 1103515245 + 12345) >> 16);
+    std::vector<std::string> damages = {
+        garbage,
+        real.substr(0, real.size() / 2) + std::string(1, '\0') + real.substr(real.size() / 2),
+        "[Objects]\r\n31=4 \"" + std::string(10000, 'x') + "\"\r\n",
+        "[Objects]\r\n" + std::string(10000, '['),
+    };
+    for (size_t n = 0; n < real.size(); ++n) damages.push_back(real.substr(0, n));
+    for (const std::string& damage : damages) {
+        ASSERT_TRUE(wiztest::WriteFile(path, damage));
+        DA_HANDLE c = DaRegisterClient("SetupWizard", 0);
+        long connected = DaConnectDevice(c, kDevice);
+        ASSERT_TRUE(connected == DA_OK || connected == DA_E_STORE) << connected;
+        DA_HANDLE channel = DaOpenObjectChannel(c, 0, 0);
+        if (connected != DA_OK) {
+            EXPECT_EQ(0, channel);
+            EXPECT_EQ(damage, wiztest::ReadFile(path));
+        }
+        DaUnregisterClient(c);
+    }
+    devsim::DeviceState s;
+    EXPECT_FALSE(devsim::ParseState(garbage, s));
+}

@@ -399,3 +399,38 @@ TEST(ReadRegistryString, ReadsStringsOnlyAndWithinTheBuffer) {
 
     RegDeleteKeyA(HKEY_CURRENT_USER, subkey);
 }
+
+// Damaged product and registration INI files: the settings load and save,
+// and the values of other sections stored before are still there.
+TEST_F(Settings, DamagedIniFilesLoadSaveAndKeepWhatWasStored) {
+    std::string garbage;
+    unsigned seed = 5;
+    for (int i = 0; i < 2048; ++i) {
+        char c = (char)((seed = seed * 1103515245 + 12345) >> 16);
+        garbage += c == '[' ? ' ' : c;  // no header of its own
+    }
+    const std::string kept = "[Other]\r\nKeep=stored before\r\n";
+    const std::vector<std::string> damages = {
+        kept + garbage,
+        kept + "[Setup]\r\nUserName=" + std::string(10000, 'N') + "\r\nCompany=Acme",
+        kept + "[Setup]\r\nFax" + std::string(1, '\0') + "Number=1\r\n",
+        kept + "[Setup]\r\n" + garbage + "\r\n",
+        "[Setup]\r\nA" + std::string(1, '\0') + "B\r\n" + garbage + "\r\n" + kept,
+    };
+    for (const std::string& damage : damages) {
+        dir_.Write("prod.ini", damage);
+        dir_.Write("KLCV_REG.INI", damage);
+        FlushIniCache(FaxSettings.ProdIniFile);
+        FlushIniCache(FaxSettings.DeviceIniPath);
+        FaxSettings.LoadFaxSettings();
+        EXPECT_LE(FaxSettings.UserName.GetLength(), 255);
+        FaxSettings.UserName = "Ann";
+        EXPECT_EQ(1, FaxSettings.SaveFaxSettings());
+        EXPECT_EQ("Ann", Prod("UserName"));
+        EXPECT_EQ("Ann", Reg("UserName"));
+        EXPECT_EQ(std::string("stored before"),
+                  ReadIniString("Other", "Keep", "<none>", FaxSettings.ProdIniFile));
+        EXPECT_EQ(std::string("stored before"),
+                  ReadIniString("Other", "Keep", "<none>", FaxSettings.DeviceIniPath));
+    }
+}
