@@ -88,6 +88,41 @@ TEST(Damaged, ProductIniAndDeviceStateOfGarbage) {
     EXPECT_EQ("A.06.02.03", DemoInstall::Registration(77, "SoftwareVersion"));
 }
 
+// The device stops taking writes half-way through the save: the INI files are
+// written all the same, the journal shows which objects arrived, and the
+// summary reports only what the device answered when it was read.
+TEST(Damaged, DeviceFailingHalfWayThroughTheSave) {
+    DemoInstall demo;
+    ASSERT_EQ("", demo.Error());
+    demo.ChangeDevice(77, [](devsim::DeviceState& s) { s.failFromWrite = 3; });
+    wizdrive::Program wizard;
+    ASSERT_NE(nullptr, StartAtWelcome(wizard, demo));
+    wizdrive::RoadAnswers answers;
+    wizdrive::RoadReport report = wizdrive::WalkRoad(wizard, answers, 120000);
+    ASSERT_EQ("", report.Failure);
+    ASSERT_TRUE(report.Ended);
+
+    EXPECT_EQ("0", demo.Setup("SetupRun"));
+    EXPECT_EQ(answers.UserName, demo.Setup("UserName"));
+    EXPECT_EQ(answers.FaxNumber, demo.Setup("FaxNumber"));
+    EXPECT_EQ(answers.FaxNumber, DemoInstall::Registration(77, "FaxNumber"));
+    std::vector<std::string> journal = demo.Journal(77);
+    ASSERT_EQ(6u, journal.size());
+    for (size_t i = 0; i < journal.size(); ++i) {
+        bool arrived = journal[i].find(" result 0") != std::string::npos;
+        EXPECT_EQ(i < 2, arrived) << journal[i];
+    }
+    EXPECT_EQ(0u, journal[0].find("object 48"));
+    EXPECT_EQ(0u, journal[1].find("object 46"));
+    devsim::DeviceState state = demo.Device(77);
+    EXPECT_EQ("", state.objects[31].bytes);  // the fax number never arrived
+    EXPECT_EQ("", state.objects[32].bytes);
+    // Rings to answer come from the device's parameter 15 (2), read before the save.
+    std::string summary = wiztest::ReadFile(demo.SummaryFile());
+    EXPECT_NE(std::string::npos, summary.find(answers.FaxNumber));
+    EXPECT_NE(std::string::npos, summary.find("after 2 rings"));
+}
+
 // The program killed on each page of the road in turn: the next start runs
 // normally and ends with "SetupRun" at 0, and what was stored before the
 // killed run is still there.
