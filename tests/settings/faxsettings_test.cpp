@@ -434,3 +434,38 @@ TEST_F(Settings, DamagedIniFilesLoadSaveAndKeepWhatWasStored) {
                   ReadIniString("Other", "Keep", "<none>", FaxSettings.DeviceIniPath));
     }
 }
+
+// The product and registration INI files as a finished run leaves them, cut
+// at every length: whatever whole line of another section was stored before
+// the cut is still there after the next load and save.
+TEST_F(Settings, IniFilesCutAtEveryLengthKeepTheirWholeLines) {
+    FaxSettings.UserName = "Ann";
+    FaxSettings.FaxNumber = "555 0100";
+    dir_.Write("prod.ini", "[Other]\r\nKeep=stored before\r\n");
+    dir_.Write("KLCV_REG.INI", "[Other]\r\nKeep=stored before\r\n");
+    FaxSettings.SaveFaxSettings();
+    const std::string prod = wiztest::ReadFile(FaxSettings.ProdIniFile.GetString());
+    const std::string reg = wiztest::ReadFile(FaxSettings.DeviceIniPath.GetString());
+    ASSERT_NE(std::string::npos, prod.find("FaxNumber=555 0100"));
+    for (size_t n = 0; n <= prod.size() || n <= reg.size(); ++n) {
+        SCOPED_TRACE("cut at " + std::to_string(n));
+        dir_.Write("prod.ini", prod.substr(0, n));
+        dir_.Write("KLCV_REG.INI", reg.substr(0, n));
+        FlushIniCache(FaxSettings.ProdIniFile);
+        FlushIniCache(FaxSettings.DeviceIniPath);
+        FaxSettings.LoadFaxSettings();
+        FaxSettings.UserName = "Ann";
+        ASSERT_EQ(1, FaxSettings.SaveFaxSettings());
+        ASSERT_EQ("Ann", Prod("UserName"));
+        ASSERT_EQ("Ann", Reg("UserName"));
+        const std::string keep = "Keep=stored before\r\n";
+        if (prod.substr(0, n).find(keep) != std::string::npos) {
+            ASSERT_EQ(std::string("stored before"),
+                      ReadIniString("Other", "Keep", "<none>", FaxSettings.ProdIniFile));
+        }
+        if (reg.substr(0, n).find(keep) != std::string::npos) {
+            ASSERT_EQ(std::string("stored before"),
+                      ReadIniString("Other", "Keep", "<none>", FaxSettings.DeviceIniPath));
+        }
+    }
+}
