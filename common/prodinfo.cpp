@@ -315,9 +315,11 @@ short ChooseGlobalStringsSection(HGLOBAL list, const char* userLanguage, char* d
                 chosen = true;
             }
         // No exact match: any section of the two-letter language will do.
-        size_t languageLength = strlen(language);
-        if (!chosen && languageLength > 1) {
-            language[languageLength - 1] = '\0';
+        // The last character goes, never half of one.
+        char* last = nullptr;
+        for (char* p = language; *p; p = CharNextA(p)) last = p;
+        if (!chosen && last && last != language) {
+            *last = '\0';
             snprintf(wanted, sizeof wanted, "%s: %s", kGlobalStrings, language);
             for (const char* n = names; *n && !chosen; n += strlen(n) + 1)
                 if (_mbsstr((const unsigned char*)n, (const unsigned char*)wanted)) {

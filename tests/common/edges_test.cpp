@@ -102,3 +102,18 @@ TEST(FindIniSectionsEdges, AHeaderCutInHalfACharacterFindsNoOldBracket) {
     GlobalUnlock(list);
     GlobalFree(list);
 }
+
+TEST(LanguageSectionEdges, TheLastCharacterDroppedIsAWholeOne) {
+    if (!DoubleByteCodePage()) GTEST_SKIP() << "needs code page 932";
+    const char names[] = "Global Strings: AZ\0";
+    HGLOBAL list = GlobalAlloc(GMEM_MOVEABLE, sizeof names);
+    memcpy(GlobalLock(list), names, sizeof names);
+    GlobalUnlock(list);
+    char section[50];
+    // Two characters, the second double-byte: "A" is what stays of it.
+    ChooseGlobalStringsSection(list, "A\x95\x5C", section, sizeof section);
+    EXPECT_STREQ("Global Strings: AZ", section);
+    ChooseGlobalStringsSection(list, "\x95\x5C", section, sizeof section);
+    EXPECT_STREQ("Global Strings: ENU", section);
+    GlobalFree(list);
+}
