@@ -7,6 +7,7 @@
 #include "common/prodinfo.h"
 #include "common/resmodule.h"
 #include "common/util.h"
+#include "maker/devaccess/devsim.h"
 #include "tools/fuzz/fuzz.h"
 
 namespace fuzz {
@@ -406,6 +407,42 @@ void FuzzModuleEntry(Gen& g, uint64_t i) {
     Check(record->UseResource == 0 || record->UseResource == 1, "use flag is not 0 or 1");
 }
 
+// The simulated device's state file, damaged: a parse either refuses it or
+// gives a state that reads back the same after it is written out again.
+void FuzzDeviceState(Gen& g, uint64_t i) {
+    static const std::string real = [] {
+        devsim::DeviceState s = devsim::FactoryState();
+        s.objects[32].bytes = std::string("a\"b\\c\0\x95\x5C\r\n", 10);
+        s.failObjects = {31, 45};
+        s.failFromWrite = 3;
+        return devsim::FormatState(s);
+    }();
+    std::string text = real;
+    switch (g.rng.Below(4)) {
+    case 0: text = real.substr(0, g.rng.Below((uint32_t)real.size() + 1)); break;
+    case 1: text = g.Bytes(g.Length(1300)); break;
+    default:
+        for (int k = (int)g.rng.Below(8) + 1; k > 0; --k) {
+            size_t at = g.rng.Below((uint32_t)text.size() + 1);
+            switch (g.rng.Below(3)) {
+            case 0: text.insert(at, g.Bytes(g.Length(30))); break;
+            case 1: text.erase(at, g.rng.Below(20)); break;
+            default:
+                if (at < text.size()) text[at] = g.Byte();
+                break;
+            }
+        }
+        break;
+    }
+    Current.Add("state file", text);
+    devsim::DeviceState state;
+    if (!devsim::ParseState(text, state)) return;
+    std::string once = devsim::FormatState(state);
+    devsim::DeviceState again;
+    if (!Check(devsim::ParseState(once, again), "a state written out does not read back")) return;
+    Check(devsim::FormatState(again) == once, "a state read back differs from the one written");
+}
+
 }  // namespace
 
 void RegisterFileRoutines() {
@@ -415,6 +452,7 @@ void RegisterFileRoutines() {
     r.push_back({"GlobalStringsSection", FuzzGlobalStringsSection, true});
     r.push_back({"GetIniKeyList", FuzzKeyList, true});
     r.push_back({"ModuleEntry", FuzzModuleEntry, true});
+    r.push_back({"DeviceStateFile", FuzzDeviceState, false});
 }
 
 }  // namespace fuzz
