@@ -3,6 +3,8 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <string>
+
 #include "common/util.h"
 
 static bool NoFile(const char* file) { return !file || !*file; }
@@ -39,7 +41,12 @@ int ReadIniBool(const char* section, const char* key, int defaultValue, const ch
 
 BOOL WriteIniString(const char* section, const char* key, const char* value, const char* file) {
     if (NoFile(file)) return FALSE;
-    return WritePrivateProfileStringA(section, key, value, file);
+    if (!value) return WritePrivateProfileStringA(section, key, value, file);
+    // A line break in a value would end the line there and start a key or a
+    // section header of its own: the value stays one line, whatever it holds.
+    std::string line(value);
+    BlankControlChars(&line[0]);
+    return WritePrivateProfileStringA(section, key, line.c_str(), file);
 }
 
 BOOL WriteIniFlag(const char* section, const char* key, int flag, int numeric, const char* file) {

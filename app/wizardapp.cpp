@@ -244,17 +244,30 @@ int WizardApp::ExitInstance() {
     return CWinApp::ExitInstance();
 }
 
-void WizardApp::RunWizard() {
+void WizardApp::ReportMissingLanguageFiles() {
+    // The module's texts are what is missing: the program's own are English.
+    HINSTANCE own = m_hInstance ? m_hInstance : GetModuleHandleA(nullptr);
+    char text[512] = "";
+    char caption[128] = "";
+    LoadStringA(own, IDS_NO_LANGUAGE_FILES, text, sizeof text);
+    LoadStringA(own, IDS_NO_LANGUAGE_FILES_CAPTION, caption, sizeof caption);
+    MessageBoxA(nullptr, text, caption, MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
+}
+
+int WizardApp::RunWizard() {
     RegisterWizardPages();
     // Without even the first page's template (no resource module at all)
     // nothing could be shown: the run would pass every page unseen and write
     // settings nobody has looked at into the files and the device.
     if (!FindResourceA(AfxGetResourceHandle(), MAKEINTRESOURCEA(kFirstPageId),
-                       (LPCSTR)RT_DIALOG))
-        return;
+                       (LPCSTR)RT_DIALOG)) {
+        ReportMissingLanguageFiles();
+        return EXIT_NO_LANGUAGE_FILES;
+    }
 
     Controller = new WizardController(kFirstPageId);
     Controller->Run();
     delete Controller;
     Controller = nullptr;
+    return 0;
 }

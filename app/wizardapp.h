@@ -4,6 +4,7 @@
 #pragma once
 #include <windows.h>
 
+#include "app/messages.h"
 #include "framework/app.h"
 
 class WizardController;
@@ -41,8 +42,9 @@ public:
     int ExitInstance() override;
 
     // Runs the wizard from its first page; returns when it has ended and the
-    // settings are saved or dropped.
-    void RunWizard();
+    // settings are saved or dropped, with the program's exit code: 0, or
+    // EXIT_NO_LANGUAGE_FILES when no page could be shown (the person was told).
+    int RunWizard();
 
     // The command line's choice, then the device and model settled from it.
     void TakeCommandLine(const char* commandLine);
@@ -57,6 +59,7 @@ public:
     WizardController* Controller;
 
 private:
+    void ReportMissingLanguageFiles();
     void OpenDeviceConnection();
     void CloseDeviceConnection();
 };

@@ -19,8 +19,15 @@ WizardFrame::WizardFrame() {
 }
 
 LRESULT WizardFrame::OnStartWizard(WPARAM, LPARAM) {
-    if (WizardApp* app = dynamic_cast<WizardApp*>(AfxGetApp())) app->RunWizard();
-    PostQuitMessage(0);
+    // The run is entered once. Any program can post the start message to this
+    // window; one that arrives while the pages are open (their modal loops
+    // dispatch it here) or after the run must not start a second run over the
+    // first: that would load the settings again over what was typed.
+    if (started_) return 0;
+    started_ = true;
+    int exitCode = 0;
+    if (WizardApp* app = dynamic_cast<WizardApp*>(AfxGetApp())) exitCode = app->RunWizard();
+    PostQuitMessage(exitCode);
     return 0;
 }
 

@@ -15,10 +15,13 @@ public:
     // Creates the window: hidden, topmost, at 200,200-400,400.
     WizardFrame();
 
-    // Runs the wizard, then ends the program.
+    // Runs the wizard, then ends the program; only the first start message counts.
     LRESULT OnStartWizard(WPARAM first, LPARAM second);
     // With second parameter 1, asks whether to quit and ends the program on OK.
     LRESULT OnShutdownRequest(WPARAM first, LPARAM second);
 
     DECLARE_MESSAGE_MAP()
+
+private:
+    bool started_ = false;
 };

@@ -2,6 +2,8 @@
 
 #include <stdio.h>
 
+#include <string>
+
 static const char kTesterFile[] = "KLCTEST.INI";
 static const char kTesterSection[] = "Tester Info";
 
@@ -14,13 +16,19 @@ int RegistryDiagnosticsEnabled() { return ReadTesterSwitch("GetRegString") != 0;
 
 void* ValidateBuffer(void* buffer, short size, const char* callerName) {
     static long validationSwitch = -1;  // read once, the first time it matters
-    static char message[128];
+    static std::string message;         // sized for the caller name, shown whole
     if (!buffer || !IsBadWritePtr(buffer, size > 0 ? (UINT_PTR)size : 0)) return buffer;
     if (validationSwitch == -1) validationSwitch = ReadTesterSwitch("ValidateBuffer");
     if (validationSwitch > 0) {
-        snprintf(message, sizeof message, "Invalid pointer 0x%08lx allocated in %25s",
-                 (unsigned long)(ULONG_PTR)buffer, callerName ? callerName : "");
-        MessageBoxA(nullptr, message, "Software Error", MB_OK);
+        const char* format = "Invalid pointer 0x%08lx allocated in %25s";
+        unsigned long address = (unsigned long)(ULONG_PTR)buffer;
+        const char* caller = callerName ? callerName : "";
+        int length = snprintf(nullptr, 0, format, address, caller);
+        if (length < 0) return nullptr;
+        message.assign((size_t)length + 1, '\0');
+        snprintf(&message[0], message.size(), format, address, caller);
+        message.resize((size_t)length);
+        MessageBoxA(nullptr, message.c_str(), "Software Error", MB_OK);
     }
     return nullptr;
 }

@@ -80,7 +80,10 @@ static void ReplaceReferences(char* text, short size, ExpandFlags flags, MacroRe
             }
             name[nameLen] = '\0';
             text[out] = '\0';
-            int got = resolver(name, flags, text + out, (short)(size - out), context);
+            // "$$" names nothing: no resolver is asked, so none can answer it.
+            int got = nameLen > 0
+                          ? resolver(name, flags, text + out, (short)(size - out), context)
+                          : 0;
             if (got > 0) {
                 text[maxOut] = '\0';
                 out += (int)strlen(text + out);

@@ -232,7 +232,10 @@ HGLOBAL CollectIniSections(HGLOBAL block, long length, const char* prefix, short
     bool atLineStart = true;
     for (const char* p = text; p <= end;) {
         const char* next = ReadTextLine(p, end, line, sizeof line);
-        bool cutByBuffer = strlen(line) == sizeof line - 1 && next <= end && *next != '\0' &&
+        // Cut by the buffer when the reading stopped right behind the bytes it
+        // took, before a line end: a line of exactly the buffer's length whose
+        // line end was read is complete, and the next line may be a header.
+        bool cutByBuffer = next == p + strlen(line) && next <= end && *next != '\0' &&
                            *next != '\r' && *next != '\n';
         if (next <= end && *next == '\0') ++next;  // a NUL byte ends the line too
         if (atLineStart && line[0] == '[') {

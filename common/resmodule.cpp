@@ -23,8 +23,14 @@ void FormatModuleName(const char* format, const char* base, const char* extensio
     out[0] = '\0';
     if (!format) return;
     for (const char* p = format; *p; ++p) {
-        char piece[2] = {*p, '\0'};
-        if (p[0] == '%' && p[1] == 's') {
+        // Literal text goes in whole characters: a double-byte character's
+        // trail byte alone could read as a backslash.
+        bool pair = IsDBCSLeadByte((BYTE)p[0]) && p[1];
+        char piece[3] = {p[0], pair ? p[1] : '\0', '\0'};
+        if (pair) {
+            AppendBounded(out, size, piece, 0);
+            ++p;
+        } else if (p[0] == '%' && p[1] == 's') {
             AppendBounded(out, size, next < 2 && args[next] ? args[next] : "", 0);
             ++next;
             ++p;
@@ -54,7 +60,9 @@ void ResolveModuleEntry(const char* file, char* entry, ModuleNameRecord* record,
     for (int i = 1; i < 4; ++i) fields[i] = NextField(nullptr, ',');
     for (char*& field : fields) field = TrimField(field);
 
-    char* base = TrimField(NextField(fields[0], ':'));
+    // The parts around ":" are taken as written, as every program reading the
+    // same entry takes them.
+    char* base = NextField(fields[0], ':');
     bool formatted = atoi(NextField(nullptr, ':')) != 0;
     CopyBounded(record->Directory, fields[2], MAX_PATH);
 
@@ -73,7 +81,7 @@ void ResolveModuleEntry(const char* file, char* entry, ModuleNameRecord* record,
     ExpandString(record->ModulePath, MAX_PATH, StandardValueFlags, ModuleResolver, (void*)file);
     if (!full) return;
 
-    char* nestedName = TrimField(NextField(fields[3], ':'));
+    char* nestedName = NextField(fields[3], ':');
     record->UseResource = atoi(NextField(nullptr, ':')) != 0 ? 1 : 0;
     if (!nestedName[0]) return;
 

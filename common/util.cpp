@@ -127,6 +127,13 @@ char* AddTrailingBackslash(char* text, short size) {
     return text;
 }
 
+char* BlankControlChars(char* text) {
+    if (!text) return text;
+    for (char* p = text; *p; ++p)
+        if ((unsigned char)*p < 0x20) *p = ' ';
+    return text;
+}
+
 char* KeepCharRange(char* text, char lowest, char highest) {
     if (!text) return text;
     char* out = text;

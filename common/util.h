@@ -20,6 +20,11 @@ void CopyCount(const char* source, char* destination, int count);
 // also when the text ends in half a double-byte character.
 char* FindCharacter(const char* text, char c);
 
+// Turns every control character (below 0x20) into a blank, so that a text
+// stored in an INI file, the registry or the device stays one line of text.
+// Double-byte characters are untouched: no trail byte is that low.
+char* BlankControlChars(char* text);
+
 char* StripTrailingBackslash(char* text);
 char* AddTrailingBackslash(char* text, short size);
 char* KeepCharRange(char* text, char lowest, char highest);

@@ -43,6 +43,16 @@ CString CutWhole(const char* text, int maxBytes) {
     return CString(text, n);
 }
 
+// A text as the wizard keeps and stores it: control characters from a field,
+// the registry or the device become blanks, so no stored value can break a
+// line of an INI file or of the summary.
+CString OneLine(const char* text) {
+    CString line(text);
+    BlankControlChars(line.GetBuffer(line.GetLength()));
+    line.ReleaseBuffer();
+    return line;
+}
+
 // The first maxBytes bytes, as the device fields take them.
 CString CutBytes(const char* text, int maxBytes) {
     int n = (int)strnlen(text, (size_t)maxBytes);
@@ -112,6 +122,11 @@ int CFaxSettings::LoadFaxSettings() {
     else
         VoiceNumber = ReadIniString(kSetup, "VoiceNumber", "", ini);
 
+    UserName = OneLine(UserName);
+    Company = OneLine(Company);
+    FaxNumber = OneLine(FaxNumber);
+    VoiceNumber = OneLine(VoiceNumber);
+
     if (DeviceClient == 0) return 1;
     DeviceOptionSupported = DaGetDeviceInfo(DeviceClient, kInfoDeviceOption) > 0 ? 1 : 0;
     if (DeviceOptionSupported && ObjectChannel != 0)
@@ -125,6 +140,11 @@ int CFaxSettings::SaveFaxSettings() {
     char section[64];
     snprintf(section, sizeof section, "Device: %ld", DeviceId);
 
+    // Whatever set the texts since they were loaded, they are stored as one line.
+    UserName = OneLine(UserName);
+    Company = OneLine(Company);
+    FaxNumber = OneLine(FaxNumber);
+    VoiceNumber = OneLine(VoiceNumber);
     CString name = CutWhole(UserName, 255);
     CString company = CutWhole(Company, 255);
     CString voice = CutWhole(VoiceNumber, 255);

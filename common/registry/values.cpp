@@ -26,7 +26,7 @@ static LONG QueryOnce(HKEY key, const char* name, char* buffer, DWORD* room, DWO
 // the first match.
 static LONG QueryByEnumeration(HKEY key, const char* name, char* buffer, DWORD* room,
                                DWORD roomIn) {
-    const DWORD kNameRoom = 256;
+    const DWORD kNameRoom = 30;  // names that do not fit are passed over
     char found[kNameRoom];
     for (DWORD index = 0;; ++index) {
         DWORD length = kNameRoom;

@@ -78,6 +78,14 @@ bool CountWrite(devsim::DeviceState& state) {
     return state.writesSeen >= state.failFromWrite;
 }
 
+// One line of the clients' log for a call of this process; the caller holds g_lock.
+void LogClientCall(const std::string& call, DA_HANDLE client, const std::string& rest) {
+    devsim::StoreLock store;
+    devsim::AppendClientLog(std::to_string(GetCurrentProcessId()) + " " + call + " " +
+                            std::to_string((long long)client) + (rest.empty() ? "" : " ") +
+                            rest);
+}
+
 }  // namespace
 
 extern "C" {
@@ -89,12 +97,16 @@ DA_HANDLE DaRegisterClient(const char* clientName, long flags) {
     Client c;
     c.name = clientName;
     g_clients[handle] = c;
+    LogClientCall("register", handle, "");
     return handle;
 }
 
 long DaUnregisterClient(DA_HANDLE client) {
     std::lock_guard<std::mutex> guard(g_lock);
-    if (!Find(client)) return DA_E_HANDLE;
+    Client* c = Find(client);
+    if (!c) return DA_E_HANDLE;
+    // A client that goes with its channel open leaves it open on the device.
+    LogClientCall("unregister", client, c->channel ? "channel-left-open" : "");
     g_clients.erase(client);
     return DA_OK;
 }
@@ -128,6 +140,7 @@ DA_HANDLE DaOpenObjectChannel(DA_HANDLE client, long reserved1, long reserved2) 
         !state.online)
         return 0;
     c->channel = g_nextChannel++;
+    LogClientCall("open-channel", client, std::to_string((long long)c->channel));
     return c->channel;
 }
 
@@ -136,6 +149,7 @@ long DaCloseObjectChannel(DA_HANDLE client) {
     Client* c = Find(client);
     if (!c) return DA_E_HANDLE;
     if (c->channel == 0) return DA_E_NO_CHANNEL;
+    LogClientCall("close-channel", client, std::to_string((long long)c->channel));
     c->channel = 0;
     return DA_OK;
 }

@@ -140,8 +140,7 @@ bool SaveState(long deviceId, const DeviceState& state) {
     return ok;
 }
 
-bool AppendJournal(long deviceId, const std::string& line) {
-    std::string path = JournalPath(deviceId);
+static bool AppendLine(const std::string& path, const std::string& line) {
     if (path.empty()) return false;
     HANDLE f = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -152,6 +151,24 @@ bool AppendJournal(long deviceId, const std::string& line) {
               written == text.size();
     CloseHandle(f);
     return ok;
+}
+
+bool AppendJournal(long deviceId, const std::string& line) {
+    return AppendLine(JournalPath(deviceId), line);
+}
+
+std::string ClientLogPath() {
+    std::string dir = SimDirectory();
+    return dir.empty() ? dir : dir + "\\clients.log";
+}
+
+bool AppendClientLog(const std::string& line) { return AppendLine(ClientLogPath(), line); }
+
+std::string ReadClientLog() {
+    std::string text;
+    std::string path = ClientLogPath();
+    if (!path.empty()) ReadWholeFile(path, text);
+    return text;
 }
 
 std::string ReadJournal(long deviceId) {

@@ -54,6 +54,12 @@ bool SaveState(long deviceId, const DeviceState& state);
 bool AppendJournal(long deviceId, const std::string& line);
 std::string ReadJournal(long deviceId);
 bool RemoveDevice(long deviceId);
+// The clients' log of the folder: one line per registration, connection and
+// channel call, "<process id> <call> <client> ...", so that another program
+// can see whether a program ended its sessions with the device.
+std::string ClientLogPath();
+bool AppendClientLog(const std::string& line);
+std::string ReadClientLog();
 
 // Size a value of the type must have; -1 for a text (any length up to
 // DA_MAX_TEXT), 0 for an unknown type.

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 #include <set>
+#include <string>
 
 struct EvObject {
     HANDLE Event;   // this registration's slot event
@@ -12,9 +13,34 @@ struct EvObject {
     HWND Window;
     UINT Message;
     WPARAM FirstParam;
+    std::string Name;  // the slot event's name
 };
 
 namespace {
+
+// With EV_TRACE_FILE naming a file, registrations and their ends are appended
+// to it, "<process id> register|unregister <name>", so another program can
+// see whether a program let go of its objects before it ended.
+void Trace(const char* call, const std::string& name) {
+    char path[MAX_PATH];
+    DWORD n = GetEnvironmentVariableA("EV_TRACE_FILE", path, sizeof path);
+    if (n == 0 || n >= sizeof path) return;
+    HANDLE mutex = CreateMutexA(nullptr, FALSE, "KLEvObjectTrace");
+    if (mutex) WaitForSingleObject(mutex, 5000);
+    HANDLE f = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f != INVALID_HANDLE_VALUE) {
+        std::string line =
+            std::to_string(GetCurrentProcessId()) + " " + call + " " + name + "\r\n";
+        DWORD written = 0;
+        WriteFile(f, line.data(), (DWORD)line.size(), &written, nullptr);
+        CloseHandle(f);
+    }
+    if (mutex) {
+        ReleaseMutex(mutex);
+        CloseHandle(mutex);
+    }
+}
 
 // Handles given out and not yet unregistered; a handle is used only when it
 // is found here, so a stale or made-up handle cannot reach freed memory.
@@ -102,8 +128,8 @@ HEVOBJECT EvRegisterObject(const char* objectName, long deviceId) {
     // Each registration takes the first slot nobody holds; creating a named
     // object is atomic, so two programs never get the same slot.
     HANDLE event = nullptr;
+    char name[sizeof base + 16] = "";
     for (int slot = 0; slot < EV_MAX_REGISTRATIONS && !event; ++slot) {
-        char name[sizeof base + 16];
         SlotName(base, slot, name, sizeof name);
         HANDLE h = CreateEventA(nullptr, FALSE, FALSE, name);
         if (!h) return nullptr;
@@ -123,8 +149,10 @@ HEVOBJECT EvRegisterObject(const char* objectName, long deviceId) {
     }
     object->Event = event;
     object->Stop = stop;
+    object->Name = name;
     Locked lock;
     Live().objects.insert(object);
+    Trace("register", object->Name);
     return object;
 }
 
@@ -147,6 +175,7 @@ int EvUnregisterObject(HEVOBJECT object) {
     if (!object) return 0;
     Locked lock;
     if (!Live().objects.erase(object)) return 0;
+    Trace("unregister", object->Name);
     // A watcher that cannot be stopped may still read the object: keep it.
     if (!StopWatcher(object)) return 1;
     CloseHandle(object->Event);

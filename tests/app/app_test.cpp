@@ -17,9 +17,11 @@
 #include "settings/faxsettings.h"
 #include "tests/common/config_support.h"
 #include "tests/support/test_support.h"
+#include "tests/support/ui_driver.h"
 #include "wizard/controller.h"
 
 using namespace wiztest;
+using wiztest::UiDriver;
 
 namespace {
 
@@ -197,7 +199,7 @@ BOOL CALLBACK CollectType(HMODULE, LPSTR type, LONG_PTR list) {
 
 }  // namespace
 
-TEST(Instance, ProgramCarriesOnlyItsIconAndVersion) {
+TEST(Instance, ProgramCarriesItsIconVersionAndMissingModuleMessage) {
     HMODULE image = LoadLibraryExA((BinDir() + "\\faxwiz.exe").c_str(), nullptr,
                                    LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_NE(nullptr, image);
@@ -205,14 +207,18 @@ TEST(Instance, ProgramCarriesOnlyItsIconAndVersion) {
     EnumResourceTypesA(image, CollectType, reinterpret_cast<LONG_PTR>(&types));
     std::sort(types.begin(), types.end());
     std::vector<UINT_PTR> expected = {(UINT_PTR)RT_ICON, (UINT_PTR)RT_GROUP_ICON,
-                                      (UINT_PTR)RT_VERSION};
+                                      (UINT_PTR)RT_VERSION, (UINT_PTR)RT_STRING};
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(expected, types);
     EXPECT_NE(nullptr, FindResourceA(image, MAKEINTRESOURCEA(1), RT_GROUP_ICON));
+    // No page, string range or artwork: those come from the resource module.
+    char text[512] = "";
+    EXPECT_GT(LoadStringA(image, IDS_NO_LANGUAGE_FILES, text, sizeof text), 0);
+    EXPECT_NE(nullptr, strstr(text, "install the product again"));
     FreeLibrary(image);
 }
 
-TEST(RunWizard, WithoutAnyPageNothingIsLoadedOrSaved) {
+TEST(RunWizard, WithoutAnyPageNothingIsSavedAndThePersonIsTold) {
     // The test program has no dialog templates: as with no resource module.
     TempDir dir;
     dir.Write("product.ini", "[Setup]\r\nSetupRun=1\r\n");
@@ -223,7 +229,16 @@ TEST(RunWizard, WithoutAnyPageNothingIsLoadedOrSaved) {
     FaxSettings.DeviceIniPath = dir.File("reg.ini").c_str();
 
     WizardApp app;
-    app.RunWizard();
+    int exitCode = -1;
+    {
+        UiDriver ui;
+        ui.WhenMessageBox().Click(IDOK);
+        exitCode = app.RunWizard();
+        ASSERT_EQ(1u, ui.MessageTexts().size());
+        EXPECT_NE(std::string::npos, ui.MessageTexts()[0].find("language files are missing"));
+        EXPECT_EQ("Fax Setup", ui.MessageCaptions()[0]);
+    }
+    EXPECT_EQ(EXIT_NO_LANGUAGE_FILES, exitCode);
     EXPECT_EQ(nullptr, app.Controller);
     EXPECT_EQ("[Setup]\r\nSetupRun=1\r\n", ReadFile(ini));
     EXPECT_EQ("", ReadFile(dir.File("reg.ini")));

@@ -85,6 +85,14 @@ TEST_F(Profile, ReadIniNumberedStringUsesDecimalKeys) {
     EXPECT_EQ(0, ReadIniNumberedString("summary1", 1, nullptr, 8, file_.c_str()));
 }
 
+TEST_F(Profile, WrittenValuesStayOneLine) {
+    EXPECT_TRUE(WriteIniString("Setup", "Company", "X\rY=Z\n[summary1]\r\n1=lost\t.", file_.c_str()));
+    EXPECT_STREQ("X Y=Z [summary1]  1=lost .", ReadIniString("Setup", "Company", "", file_.c_str()));
+    EXPECT_STREQ("<none>", ReadIniString("Setup", "Y", "<none>", file_.c_str()));
+    EXPECT_STREQ("first", ReadIniString("summary1", "1", "", file_.c_str()));
+    EXPECT_STREQ("Ann", ReadIniString("Setup", "Name", "", file_.c_str()));
+}
+
 TEST_F(Profile, NoFileNameNeverReachesWinIni) {
     char windows[MAX_PATH];
     GetWindowsDirectoryA(windows, sizeof windows);

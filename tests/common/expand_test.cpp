@@ -151,6 +151,21 @@ TEST_F(StringResources, NamesFromBothRanges) {
     EXPECT_EQ("$NoSuchName$", Expand("$Unknown$"));
 }
 
+TEST_F(StringResources, EmptyNameIsNeverResolved) {
+    // The range has a string "=nameless": "$$" still names nothing.
+    EXPECT_EQ("a$$b", Expand("a$$b"));
+    EXPECT_EQ("$$Acme Fax", Expand("$$$Product$"));
+    int asked = 0;
+    auto counting = [](const char* name, ExpandFlags, char* out, short, void* context) -> int {
+        ++*static_cast<int*>(context);
+        return name[0] ? (strcpy(out, "v"), 1) : (strcpy(out, "EMPTY"), 5);
+    };
+    char text[32] = "$$|$x$";
+    ExpandString(text, sizeof text, StandardValueFlags, counting, &asked);
+    EXPECT_STREQ("$$|v", text);
+    EXPECT_EQ(1, asked);
+}
+
 TEST_F(StringResources, RangesEndAtStarOrMissingId) {
     EXPECT_EQ("$AfterStar$", Expand("$AfterStar$"));
     EXPECT_EQ("$Gap$", Expand("$Gap$"));

@@ -229,6 +229,22 @@ TEST_F(ProdInfo, SectionNamesFromTheRawText) {
     EXPECT_EQ(0, count);
 }
 
+TEST_F(ProdInfo, HeaderAfterALineOfExactlyTheBufferLengthIsSeen) {
+    // 255 characters fill the line buffer to the byte; 254 and 256 do not.
+    for (size_t length : {254u, 255u, 256u, 510u}) {
+        for (const char* end : {"\r\n", "\n", "\r"}) {
+            std::string line = "K=" + std::string(length - 2, 'v');
+            std::string file = Write("exact.ini", "[Global Strings]\r\n" + line + end +
+                                                      "[Global Strings: XYZ]\r\n");
+            short count = 0;
+            HGLOBAL list = FindIniSections(file.c_str(), "Global Strings", &count);
+            std::vector<std::string> expected = {"Global Strings", "Global Strings: XYZ"};
+            EXPECT_EQ(expected, ListOf(list)) << length;
+            GlobalFree(list);
+        }
+    }
+}
+
 TEST_F(ProdInfo, LargeFilesAreNotScanned) {
     std::string text = "[Global Strings: ENU]\r\n";
     std::string big = text + "[Pad]\r\nP=" + std::string(32768 - text.size() - 11, 'p') + "\r\n";

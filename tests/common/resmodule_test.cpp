@@ -195,6 +195,28 @@ TEST_F(ResourceModule, FormatsFromTheFileAreTakenSafely) {
     EXPECT_STREQ("C:\\Dir\\", record.ModulePath);
 }
 
+TEST_F(ResourceModule, FormatAndEntryKeepDoubleByteCharactersWhole) {
+    if (GetACP() != 932) GTEST_SKIP() << "needs code page 932";
+    // 0x95 0x5C: a character whose trail byte is a backslash.
+    std::string file = dir_.File("dbcs.ini");
+    WriteFile(file, "[Module File Names]\r\nModNameFmt=\x83\x41%s\x95\x5C\r\n");
+    ModuleNameRecord record;
+    char entry[256] = "Fax:1, dll, C:\\Dir";
+    ResolveModuleEntry(file.c_str(), entry, &record, false);
+    EXPECT_STREQ("C:\\Dir\\\x83\x41" "Fax\x95\x5C.dll", record.ModulePath);
+}
+
+TEST_F(ResourceModule, PartsAroundTheColonAreTakenAsWritten) {
+    std::string file = WriteProdInfo("ModNameFmt=%sRES\r\nRes =Other, dll, C:\\R\r\n");
+    ModuleNameRecord record;
+    char entry[256] = "Fax :1, dll, C:\\Dir, Res :1";
+    ResolveModuleEntry(file.c_str(), entry, &record, true);
+    EXPECT_STREQ("C:\\Dir\\Fax RES.dll", record.ModulePath);
+    // The nested entry is looked up by the name as written, blank included.
+    EXPECT_STREQ("C:\\R\\Other", record.ResourcePath);
+    EXPECT_EQ(1, record.UseResource);
+}
+
 TEST_F(ResourceModule, ModuleResolverSourcesAndCycles) {
     std::string file = WriteProdInfo(
         "", "Self=<$Self$>\r\nA=($B$)\r\nB=[$A$]\r\nProduct=FX-100\r\n");

@@ -107,7 +107,7 @@ TEST_P(AnsweringMachineTest, ClickOnTheTextPicksYesAndFocusesItAndBackStoresIt) 
             ClickAt(h, centre.x, centre.y);
             yes = IsChecked(h, IDC_TAM_YES);
             no = IsChecked(h, IDC_TAM_NO);
-            focused = GetFocus() == GetDlgItem(h, IDC_TAM_YES);
+            focused = UiDriver::FocusOf(h) == GetDlgItem(h, IDC_TAM_YES);
         })
         .Click(kBackButton);
     ui.When(2813).Click(IDCANCEL);

@@ -52,7 +52,7 @@ void ScriptRefusal(UiDriver& ui, int pageId, int fieldId, Refusal& seen, std::st
             seen.owner = GetWindow(box, GW_OWNER);
             seen.icon = IconOf(box);
             WhenPageIsFree(seen.page, [&seen, fieldId, typed](HWND page) {
-                seen.focusBack = GetFocus() == GetDlgItem(page, fieldId);
+                seen.focusBack = UiDriver::FocusOf(page) == GetDlgItem(page, fieldId);
                 seen.faxAfter = FaxSettings.FaxNumber.GetString();
                 seen.voiceAfter = FaxSettings.VoiceNumber.GetString();
                 SetDlgItemTextA(page, fieldId, typed.c_str());

@@ -236,6 +236,31 @@ TEST_F(Settings, SaveWritesBothIniFilesAndTheDeviceInOrder) {
     EXPECT_STREQ("Maximiliane Oberhauser-Kling", f.UserName);
 }
 
+TEST_F(Settings, LineBreaksFromTheRegistryAndTheDeviceNeverReachAStoredValue) {
+    Connect();
+    device_.SetText(32, "Ann\r\n[Setup]");
+    device_.SetText(31, "555\t0100");
+    SetRegValue("RegisteredOrganization", "X\rY=Z\n[Setup]");
+    Ini("DedicatedLine=1\r\nVoiceNumber=222\r\n");
+    FaxSettings.LoadFaxSettings();
+    EXPECT_STREQ("X Y=Z [Setup]", FaxSettings.Company);
+    EXPECT_STREQ("Ann  [Setup]", FaxSettings.UserName);
+    EXPECT_STREQ("555 0100", FaxSettings.FaxNumber);
+
+    // Whatever sets a text later is stored as one line as well.
+    FaxSettings.VoiceNumber = "1\r\n[Device: -42]\r\nFaxNumber=9";
+    FaxSettings.SaveFaxSettings();
+    std::string prod = wiztest::ReadFile(FaxSettings.ProdIniFile.GetString());
+    EXPECT_EQ(0u, prod.find("[Setup]"));
+    EXPECT_EQ(std::string::npos, prod.find("\n[")) << prod;  // no header but the first
+    EXPECT_EQ("X Y=Z [Setup]", Prod("Company"));
+    EXPECT_EQ("1  [Device: -42]  FaxNumber=9", Prod("VoiceNumber"));
+    EXPECT_EQ("<none>", Prod("Y"));
+    EXPECT_EQ("555 0100", Reg("FaxNumber"));
+    for (const std::string& line : device_.Journal())
+        EXPECT_EQ(std::string::npos, line.find("\\x0")) << line;
+}
+
 TEST_F(Settings, SaveNeverWritesZeroToObjects45And46) {
     Connect();
     FaxSettings.AutoAnswer = 0;

@@ -138,6 +138,11 @@ int UiDriver::TemplateIdOf(HWND dialog) {
     return (int)(UINT_PTR)GetPropA(dialog, WIZ_TEMPLATE_ID_PROP);
 }
 
+HWND UiDriver::FocusOf(HWND page) {
+    if (GetActiveWindow() != page) SetActiveWindow(page);
+    return GetFocus();
+}
+
 std::string UiDriver::TextOf(HWND window) {
     if (!window) return std::string();
     int length = GetWindowTextLengthA(window);

@@ -87,6 +87,11 @@ public:
     // The template id the framework recorded for a dialog window, or 0.
     static int TemplateIdOf(HWND dialog);
     static std::string TextOf(HWND window);
+    // The control of the page (of this thread) that has the focus while the
+    // page is active. Test programs running side by side take the activation
+    // from each other, and a dialog gets its focus back when it is activated
+    // again, so a page that lost the activation is activated first.
+    static HWND FocusOf(HWND page);
 
 private:
     static LRESULT CALLBACK HookProc(int code, WPARAM wParam, LPARAM lParam);

@@ -113,6 +113,7 @@ DemoInstall::~DemoInstall() {
     if (registration_) wiztest::DeleteRegTree(HKEY_LOCAL_MACHINE, "Software\\Kelvaro\\Links\\9936");
     ClearRegistrationIni();
     SetEnvironmentVariableA("DA_SIM_DIR", nullptr);
+    SetEnvironmentVariableA("EV_TRACE_FILE", nullptr);
 }
 
 void DemoInstall::Install(const DemoOptions& options) {
@@ -131,6 +132,7 @@ void DemoInstall::Install(const DemoOptions& options) {
     CreateDirectoryA(simDir_.c_str(), nullptr);
     // Programs started by the test find the same devices.
     SetEnvironmentVariableA("DA_SIM_DIR", simDir_.c_str());
+    SetEnvironmentVariableA("EV_TRACE_FILE", root_.File("evtrace.log").c_str());
 
     // Whatever an earlier test left in the shared places starts afresh.
     if (builtInNames_) wiztest::DeleteRegTree(HKEY_LOCAL_MACHINE, ProductKey());
@@ -349,6 +351,27 @@ int DemoInstall::RegistrationStarts() const {
     for (const std::string& line : Lines(wiztest::ReadFile(RegistrationLog())))
         if (!Trim(line).empty()) ++count;
     return count;
+}
+
+std::vector<std::string> DemoInstall::ClientLog(DWORD processId) const {
+    std::string text;
+    {
+        devsim::StoreLock lock;
+        text = devsim::ReadClientLog();
+    }
+    return LinesOf(Lines(text), processId);
+}
+
+std::vector<std::string> DemoInstall::EventTrace(DWORD processId) const {
+    return LinesOf(Lines(wiztest::ReadFile(root_.File("evtrace.log"))), processId);
+}
+
+std::vector<std::string> LinesOf(const std::vector<std::string>& lines, DWORD processId) {
+    std::string prefix = std::to_string(processId) + " ";
+    std::vector<std::string> mine;
+    for (const std::string& line : lines)
+        if (line.compare(0, prefix.size(), prefix) == 0) mine.push_back(line.substr(prefix.size()));
+    return mine;
 }
 
 }  // namespace wholetest

@@ -74,6 +74,12 @@ public:
     // Removes every device section of the registration INI.
     static void ClearRegistrationIni();
 
+    // What a process did, without its process id: the device access calls
+    // "register|unregister|open-channel|close-channel <client> ..." and the
+    // event objects "register|unregister <name>".
+    std::vector<std::string> ClientLog(DWORD processId) const;
+    std::vector<std::string> EventTrace(DWORD processId) const;
+
     // Lines of the registration program's log: one per start.
     int RegistrationStarts() const;
 
@@ -93,5 +99,7 @@ private:
 
 // The whole of a text file's lines, without line ends.
 std::vector<std::string> Lines(const std::string& text);
+// The lines that start with the process id and a blank, without them.
+std::vector<std::string> LinesOf(const std::vector<std::string>& lines, DWORD processId);
 
 }  // namespace wholetest

@@ -1,6 +1,7 @@
 // The program facing a product that is not as it should be.
 #include <gtest/gtest.h>
 
+#include "app/messages.h"
 #include "tests/whole/whole_fixture.h"
 
 using namespace wholetest;
@@ -17,17 +18,20 @@ void FinishFromWelcome(wizdrive::Program& wizard) {
     ASSERT_TRUE(wizard.WaitForExit(kExitTimeoutMs));
 }
 
-// Waits for the program to end by itself, noting whether it showed a window.
-void ExpectEndsUnseen(wizdrive::Program& wizard) {
-    bool showed = false;
-    DWORD start = GetTickCount();
-    while (wizard.Running() && GetTickCount() - start < kExitTimeoutMs) {
-        if (!wizdrive::WindowsOf(wizard.Id()).empty()) showed = true;
-        Sleep(5);
-    }
-    ASSERT_FALSE(wizard.Running()) << "the program did not end by itself";
-    EXPECT_EQ(0u, wizard.ExitCode());
-    EXPECT_FALSE(showed);
+// A start without its language files: the person is told in a message box of
+// the program's own, and the exit code says it once the box is closed.
+void ExpectToldOfMissingLanguageFiles(wizdrive::Program& wizard) {
+    HWND box = wizard.WaitForActive(0, kDialogTimeoutMs);
+    ASSERT_NE(nullptr, box) << "no message for the missing language files";
+    EXPECT_EQ("Fax Setup", wizdrive::TextOf(box));
+    std::string text;
+    for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+        text += wizdrive::TextOf(c) + "\n";
+    EXPECT_NE(std::string::npos, text.find("language files are missing")) << text;
+    for (HWND dialog : wizard.Dialogs()) EXPECT_EQ(0, wizdrive::TemplateIdOf(dialog));
+    ASSERT_TRUE(wizdrive::Click(box, IDOK));
+    ASSERT_TRUE(wizard.WaitForExit(kExitTimeoutMs)) << "the program did not end";
+    EXPECT_EQ((DWORD)EXIT_NO_LANGUAGE_FILES, wizard.ExitCode());
 }
 
 }  // namespace
@@ -62,7 +66,7 @@ TEST(Faults, NoResourceModuleEndsCleanly) {
 
     wizdrive::Program wizard;
     ASSERT_TRUE(wizard.Start(demo.Program()));
-    ExpectEndsUnseen(wizard);
+    ExpectToldOfMissingLanguageFiles(wizard);
 
     // Start-up and exit ran: the flag went to 1 and back to 0.
     EXPECT_EQ("0", demo.Setup("SetupRun"));
@@ -84,7 +88,7 @@ TEST(Faults, NoProductInformationFileUsesTheBuiltInRegistryNames) {
     wizdrive::Program wizard;
     ASSERT_TRUE(wizard.Start(demo.Program()));
     // Without the file no resource module is named either.
-    ExpectEndsUnseen(wizard);
+    ExpectToldOfMissingLanguageFiles(wizard);
 
     // The product INI was found through the built-in tree.
     EXPECT_EQ("0", demo.Setup("SetupRun"));

@@ -3,7 +3,10 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <set>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "maker/evobject/evobject.h"
 #include "tests/whole/demo_install.h"
@@ -38,6 +41,40 @@ inline void CancelWizard(wizdrive::Program& wizard, HWND page) {
     ASSERT_NE(nullptr, confirm) << "no quit confirmation after Cancel";
     ASSERT_TRUE(wizdrive::Click(confirm, IDOK));
     ASSERT_TRUE(wizard.WaitForExit(kExitTimeoutMs)) << "the wizard did not end after Cancel";
+}
+
+// After the program ended: both of its device clients were unregistered, the
+// channel it opened was closed first, and its event object was unregistered.
+inline void ExpectLetGoOfDeviceAndEvents(const DemoInstall& demo, DWORD processId,
+                                         long deviceId) {
+    std::set<std::string> clients, channels;
+    int registered = 0, opened = 0;
+    for (const std::string& line : demo.ClientLog(processId)) {
+        std::istringstream in(line);
+        std::string call, client;
+        in >> call >> client;
+        if (call == "register") {
+            ++registered;
+            clients.insert(client);
+        } else if (call == "unregister") {
+            EXPECT_EQ(0u, channels.count(client)) << "unregistered with its channel open";
+            clients.erase(client);
+        } else if (call == "open-channel") {
+            ++opened;
+            channels.insert(client);
+        } else if (call == "close-channel") {
+            channels.erase(client);
+        }
+    }
+    EXPECT_EQ(2, registered);
+    EXPECT_EQ(1, opened);
+    EXPECT_TRUE(clients.empty()) << clients.size() << " client(s) still registered";
+    EXPECT_TRUE(channels.empty()) << "a channel left open";
+    std::vector<std::string> events = demo.EventTrace(processId);
+    ASSERT_EQ(2u, events.size());
+    std::string name = "KLEvObject:" + std::to_string(deviceId) + ":SHUTDOWNREQUEST#";
+    EXPECT_EQ(0u, events[0].find("register " + name)) << events[0];
+    EXPECT_EQ("un" + events[0], events[1]);
 }
 
 // A shutdown request for the device, as another program of the product sends it.

@@ -108,10 +108,8 @@ private:
 extern CaseRecord Current;
 
 // A check of one routine's promise. Failures are counted for the routine
-// and the first few are printed; known ones (faults being fixed elsewhere)
-// are counted apart.
+// and the first few are printed.
 void Fail(const char* format, ...);
-void Known(const char* what);
 // Fails when condition is false; returns it.
 bool Check(bool condition, const char* format, ...);
 
