@@ -3,6 +3,7 @@
 // stored before is lost.
 #include <gtest/gtest.h>
 
+#include "app/messages.h"
 #include "tests/whole/whole_fixture.h"
 
 using namespace wholetest;
@@ -50,7 +51,9 @@ TEST(Damaged, ProductInformationFileWithLongLinesAndARingOfReferences) {
     EXPECT_EQ("A.06.02.03", DemoInstall::Registration(77, "SoftwareVersion"));
 }
 
-TEST(Damaged, ProductInformationFileOfGarbageEndsUnseen) {
+// Garbage names no language files: the person is told so, and the program
+// ends without a page, leaving the stored settings alone.
+TEST(Damaged, ProductInformationFileOfGarbageEndsWithItsMessage) {
     DemoInstall demo;
     ASSERT_EQ("", demo.Error());
     ASSERT_TRUE(wiztest::WriteFile(demo.ProgramDir() + "\\prodinfo.ini", Garbage(2, 4096)));
@@ -58,8 +61,12 @@ TEST(Damaged, ProductInformationFileOfGarbageEndsUnseen) {
 
     wizdrive::Program wizard;
     ASSERT_TRUE(wizard.Start(demo.Program()));
-    ASSERT_TRUE(wizard.WaitForExit(kExitTimeoutMs)) << "the program did not end by itself";
-    EXPECT_EQ(0u, wizard.ExitCode());
+    HWND box = wizard.WaitForActive(0, kDialogTimeoutMs);
+    ASSERT_NE(nullptr, box) << "no message for the missing language files";
+    for (HWND dialog : wizard.Dialogs()) EXPECT_EQ(0, wizdrive::TemplateIdOf(dialog));
+    ASSERT_TRUE(wizdrive::Click(box, IDOK));
+    ASSERT_TRUE(wizard.WaitForExit(kExitTimeoutMs)) << "the program did not end";
+    EXPECT_EQ((DWORD)EXIT_NO_LANGUAGE_FILES, wizard.ExitCode());
     EXPECT_EQ("0", demo.Setup("SetupRun"));
     EXPECT_EQ("Stored Name", demo.Setup("UserName"));
 }
