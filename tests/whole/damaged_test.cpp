@@ -130,6 +130,27 @@ TEST(Damaged, DeviceFailingHalfWayThroughTheSave) {
     EXPECT_NE(std::string::npos, summary.find("after 2 rings"));
 }
 
+// A product INI that another program holds open without sharing: the
+// wizard still runs and finishes, saves everywhere else, and the file is
+// exactly as it was.
+TEST(Damaged, ProductIniThatCannotBeWritten) {
+    DemoInstall demo;
+    ASSERT_EQ("", demo.Error());
+    demo.SetSetup("UserName", "Stored Name");
+    std::string before = demo.ProductIniText();
+    HANDLE held = CreateFileA(demo.ProductIni().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    wizdrive::Program wizard;
+    HWND welcome = StartAtWelcome(wizard, demo);
+    if (welcome) FinishFromWelcome(wizard);
+    CloseHandle(held);
+    ASSERT_NE(nullptr, welcome);
+    EXPECT_EQ(before, demo.ProductIniText());
+    EXPECT_EQ("A.06.02.03", DemoInstall::Registration(77, "SoftwareVersion"));
+    EXPECT_EQ(6u, demo.Journal(77).size());
+}
+
 // The program killed on each page of the road in turn: the next start runs
 // normally and ends with "SetupRun" at 0, and what was stored before the
 // killed run is still there.
