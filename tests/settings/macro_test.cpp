@@ -164,3 +164,14 @@ TEST(MacroText, DoubleByteCharactersStayWhole) {
     EXPECT_STREQ(GetACP() == 932 ? "ab" : "ab\x95", b.c_str());
     EXPECT_TRUE(b.Intact());
 }
+
+TEST(MacroFields, ACharacterThatDoesNotFitEndsTheField) {
+    if (GetACP() != 932) GTEST_SKIP() << "needs code page 932";
+    // Room for two bytes: the double-byte character after "3" does not fit,
+    // and the "0" after it must not take its place.
+    char out[3];
+    EXPECT_STREQ("3", ExpandMacroField("3\x81*0", 1, out, sizeof out, MACRO_ALL, nullptr));
+    EXPECT_STREQ("3", ExpandMacroField("3\x81*%date%", 1, out, sizeof out, MACRO_ALL, nullptr));
+    // A later field starts empty again.
+    EXPECT_STREQ("ab", ExpandMacroField("3\x81*0,ab", 2, out, sizeof out, MACRO_ALL, nullptr));
+}
