@@ -153,7 +153,7 @@ int StringResourceResolver(const char* name, ExpandFlags flags, char* out, short
             for (UINT id = list->Ids[r]; id <= 0xFFFF && !value; ++id) {
                 if (LoadStringA(g_resourceInstance, id, work, kWork) <= 0) break;
                 if (work[0] == '*') break;  // end of the range
-                char* eq = (char*)_mbschr((unsigned char*)work, '=');
+                char* eq = FindCharacter(work, '=');
                 if (!eq) continue;
                 *eq = '\0';
                 if (_mbsicmp((const unsigned char*)work, (const unsigned char*)name) == 0)

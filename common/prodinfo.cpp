@@ -202,7 +202,16 @@ HGLOBAL FindIniSections(const char* file, const char* prefix, short* count) {
     HGLOBAL block = ReadFileToMemory(handle, length);
     CloseHandle(handle);
     if (!block) return nullptr;
+    return CollectIniSections(block, length, prefix, count);
+}
 
+HGLOBAL CollectIniSections(HGLOBAL block, long length, const char* prefix, short* count) {
+    if (count) *count = 0;
+    if (!block) return nullptr;
+    if (length <= 0 || length >= 32768 || GlobalSize(block) < (SIZE_T)length) {
+        GlobalFree(block);
+        return nullptr;
+    }
     // The caller's prefix stays as it is; only our copy is cut at its first "%".
     char wanted[256];
     CopyBounded(wanted, prefix, sizeof wanted);
@@ -230,7 +239,7 @@ HGLOBAL FindIniSections(const char* file, const char* prefix, short* count) {
                            *next != '\r' && *next != '\n';
         if (next <= end && *next == '\0') ++next;  // a NUL byte ends the line too
         if (atLineStart && line[0] == '[') {
-            const char* close = (const char*)_mbschr((const unsigned char*)line + 1, ']');
+            const char* close = FindCharacter(line + 1, ']');
             size_t nameLength = close ? (size_t)(close - (line + 1)) : 0;
             if (close && nameLength > 0 && nameLength <= 49 && nameLength >= wantedLength &&
                 strncmp(line + 1, wanted, wantedLength) == 0) {
@@ -279,39 +288,50 @@ short EnumIniFields(const char* file, const char* section, HGLOBAL keyList,
 
 short GetGlobalStringsSection(const char* file, char* destination, short size) {
     if (!destination || size <= 0) return 0;
-    char result[64];
-    snprintf(result, sizeof result, "%s: %s", kGlobalStrings, "ENU");
-
     short count = 0;
     HGLOBAL list = FindIniSections(file, kGlobalStrings, &count);
     char language[10] = "";
-    int got = GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SABBREVLANGNAME, language,
-                             sizeof language);
-    if (list && got > 0) {
+    if (GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SABBREVLANGNAME, language, sizeof language) <=
+        0)
+        language[0] = '\0';
+    short length = ChooseGlobalStringsSection(list, language, destination, size);
+    if (list) GlobalFree(list);
+    return length;
+}
+
+short ChooseGlobalStringsSection(HGLOBAL list, const char* userLanguage, char* destination,
+                                 short size) {
+    if (!destination || size <= 0) return 0;
+    char result[64];
+    snprintf(result, sizeof result, "%s: %s", kGlobalStrings, "ENU");
+    char language[10];
+    CopyWholeCharacters(language, userLanguage, sizeof language);
+    const char* names = list ? (const char*)GlobalLock(list) : nullptr;
+    if (names && language[0]) {
         CharUpperA(language);
-        const char* names = (const char*)GlobalLock(list);
         char wanted[64];
         bool chosen = false;
         snprintf(wanted, sizeof wanted, "%s: %s", kGlobalStrings, language);
-        for (const char* n = names; n && *n && !chosen; n += strlen(n) + 1)
+        for (const char* n = names; *n && !chosen; n += strlen(n) + 1)
             if (_mbscmp((const unsigned char*)n, (const unsigned char*)wanted) == 0) {
                 CopyBounded(result, n, sizeof result);
                 chosen = true;
             }
         // No exact match: any section of the two-letter language will do.
-        size_t languageLength = strlen(language);
-        if (!chosen && languageLength > 1) {
-            language[languageLength - 1] = '\0';
+        // The last character goes, never half of one.
+        char* last = nullptr;
+        for (char* p = language; *p; p = CharNextA(p)) last = p;
+        if (!chosen && last && last != language) {
+            *last = '\0';
             snprintf(wanted, sizeof wanted, "%s: %s", kGlobalStrings, language);
-            for (const char* n = names; n && *n && !chosen; n += strlen(n) + 1)
+            for (const char* n = names; *n && !chosen; n += strlen(n) + 1)
                 if (_mbsstr((const unsigned char*)n, (const unsigned char*)wanted)) {
                     CopyBounded(result, n, sizeof result);
                     chosen = true;
                 }
         }
-        if (names) GlobalUnlock(list);
     }
-    if (list) GlobalFree(list);
+    if (names) GlobalUnlock(list);
     CopyWholeCharacters(destination, result, size);
     return (short)strlen(destination);
 }

@@ -32,6 +32,10 @@ HGLOBAL GetIniKeyList(const char* file, const char* section, short* count);
 // "%"), from the raw text of the file; same form as a key list.
 HGLOBAL FindIniSections(const char* file, const char* prefix, short* count);
 
+// The scan of FindIniSections over text already read: length bytes of the
+// movable block, which becomes the list (or is freed when no name is found).
+HGLOBAL CollectIniSections(HGLOBAL block, long length, const char* prefix, short* count);
+
 // Called for each key with a non-empty value; non-zero stops the walk.
 typedef short (*IniFieldCallback)(const char* key, char* value, short valueSize, void* context);
 short EnumIniFields(const char* file, const char* section, HGLOBAL keyList,
@@ -40,6 +44,10 @@ short EnumIniFields(const char* file, const char* section, HGLOBAL keyList,
 // Name of the "Global Strings: <language>" section to use for the user's
 // language; returns its length.
 short GetGlobalStringsSection(const char* file, char* destination, short size);
+// The choice of GetGlobalStringsSection among the names of list (which may be
+// none) for a three-letter language code; the list stays the caller's.
+short ChooseGlobalStringsSection(HGLOBAL list, const char* language, char* destination,
+                                 short size);
 
 // Loads the global string table (once; a given file rebuilds it) and the
 // registry base names of the same file. Always 0.

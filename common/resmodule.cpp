@@ -15,11 +15,13 @@ static const char kModuleFileNames[] = "Module File Names";
 // Formats a module file name from a format of the product information file.
 // Only "%s" (base, then extension) and "%%" are taken as directives, so a
 // format from the file can never read arguments that are not there.
-static void FormatModuleName(const char* format, const char* base, const char* extension,
-                             char* out, short size) {
+void FormatModuleName(const char* format, const char* base, const char* extension,
+                      char* out, short size) {
+    if (!out || size <= 0) return;
     const char* args[2] = {base, extension};
     int next = 0;
     out[0] = '\0';
+    if (!format) return;
     for (const char* p = format; *p; ++p) {
         // Literal text goes in whole characters: a double-byte character's
         // trail byte alone could read as a backslash.

@@ -28,6 +28,11 @@ long GetResourceModuleName(HINSTANCE instance, const char* applicationName, char
 // resource module. entry is split in place.
 void ResolveModuleEntry(const char* file, char* entry, ModuleNameRecord* record, bool full);
 
+// Formats a module file name from a "ModNameFmt" format: "%s" takes the base
+// and then the extension, "%%" is one "%"; nothing else is a directive.
+void FormatModuleName(const char* format, const char* base, const char* extension, char* out,
+                      short size);
+
 // Global strings, "Globals" of the product information file (the context),
 // then the registry environment of the product's model.
 int ModuleResolver(const char* name, ExpandFlags flags, char* out, short room, void* context);

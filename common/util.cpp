@@ -91,6 +91,13 @@ void CopyCount(const char* source, char* destination, int count) {
     destination[count] = '\0';
 }
 
+char* FindCharacter(const char* text, char c) {
+    if (!text) return nullptr;
+    for (const char* p = text; *p; p += (IsDBCSLeadByte((BYTE)*p) && p[1]) ? 2 : 1)
+        if (*p == c) return const_cast<char*>(p);
+    return nullptr;
+}
+
 // Start of the last character of text (multibyte-aware), or none when empty.
 static char* LastCharacter(char* text) {
     char* last = nullptr;
@@ -106,9 +113,17 @@ char* StripTrailingBackslash(char* text) {
 }
 
 char* AddTrailingBackslash(char* text, short size) {
-    if (!text || !*text) return text;
+    // Nothing of a buffer of no size is read, nor a text that does not end within size.
+    if (!text || size <= 0 || !memchr(text, '\0', (size_t)size) || !*text) return text;
     char* last = LastCharacter(text);
-    if (!(*last == '\\' && last[1] == '\0')) AppendBounded(text, size, "\\", 0);
+    if (*last == '\\' && last[1] == '\0') return text;
+    // Half a character at the end (a cut text) would take the backslash for
+    // its trail byte: it goes first.
+    if (IsDBCSLeadByte((BYTE)*last) && last[1] == '\0') {
+        *last = '\0';
+        if (!*text) return text;
+    }
+    AppendBounded(text, size, "\\", 0);
     return text;
 }
 
@@ -168,13 +183,62 @@ const char* LoadStringStatic(UINT id, HINSTANCE module) {
 
 // ---------------------------------------------------------------- paths
 
+namespace {
+
+// One piece of a path: a run of bytes within the source.
+struct PathPiece {
+    const char* start = "";
+    size_t length = 0;
+};
+
+// Splits a path into drive ("X:"), directory (up to the last "\" or "/"),
+// file name (up to the last ".") and extension, multibyte-aware: a trail
+// byte is never taken for a separator, and nothing after the terminator is
+// read, however the text ends. The runtime's own split does neither.
+void SplitPath(const char* path, PathPiece parts[4]) {
+    const char* p = path;
+    if (p[0] && p[1] == ':' && !IsDBCSLeadByte((BYTE)p[0])) {
+        parts[0] = {p, 2};
+        p += 2;
+    }
+    const char* nameStart = p;
+    const char* dot = nullptr;
+    const char* end = p;
+    while (*end) {
+        if (IsDBCSLeadByte((BYTE)*end) && end[1]) {
+            end += 2;
+            continue;
+        }
+        if (*end == '\\' || *end == '/') {
+            nameStart = end + 1;
+            dot = nullptr;
+        } else if (*end == '.') {
+            dot = end;
+        }
+        ++end;
+    }
+    parts[1] = {p, (size_t)(nameStart - p)};
+    const char* extStart = dot ? dot : end;
+    parts[2] = {nameStart, (size_t)(extStart - nameStart)};
+    parts[3] = {extStart, (size_t)(end - extStart)};
+}
+
+void AppendPiece(char* output, short size, const PathPiece& piece) {
+    // A count of 0 would append the whole rest of the source.
+    if (piece.length == 0) return;
+    short count = piece.length > 32767 ? (short)32767 : (short)piece.length;
+    AppendBounded(output, size, piece.start, count);
+}
+
+}  // namespace
+
 char* BuildPath(const char* sourcePath, char* output, short size, DWORD flags) {
     if (!output || size <= 0) return output;
-    char drive[_MAX_DRIVE] = "", dir[_MAX_DIR] = "", fname[_MAX_FNAME] = "", ext[_MAX_EXT] = "";
-    if (sourcePath) _splitpath(sourcePath, drive, dir, fname, ext);
+    PathPiece parts[4];
+    if (sourcePath) SplitPath(sourcePath, parts);
     if (flags & BP_CLEAR) output[0] = '\0';
-    if (flags & BP_DRIVE) AppendBounded(output, size, drive, 0);
-    if (flags & BP_DIR) AppendBounded(output, size, dir, 0);
+    if (flags & BP_DRIVE) AppendPiece(output, size, parts[0]);
+    if (flags & BP_DIR) AppendPiece(output, size, parts[1]);
     if (flags & BP_SHORT_DIR) {
         StripTrailingBackslash(output);
         char shortPath[MAX_PATH];
@@ -185,8 +249,8 @@ char* BuildPath(const char* sourcePath, char* output, short size, DWORD flags) {
         }
         AddTrailingBackslash(output, size);
     }
-    if (flags & BP_FNAME) AppendBounded(output, size, fname, 0);
-    if (flags & BP_EXT) AppendBounded(output, size, ext, 0);
+    if (flags & BP_FNAME) AppendPiece(output, size, parts[2]);
+    if (flags & BP_EXT) AppendPiece(output, size, parts[3]);
     if (flags & BP_NO_BACKSLASH) StripTrailingBackslash(output);
     if (flags & BP_BACKSLASH) AddTrailingBackslash(output, size);
     return output;

@@ -15,6 +15,11 @@ char* NextField(char* text, char delimiter);
 void CopyReplacingDbcs(const char* source, char* destination, int limit);
 void CopyCount(const char* source, char* destination, int count);
 
+// The first c in text that is a character of its own (never a trail byte),
+// or none. Unlike the runtime's search it never reads past the terminator,
+// also when the text ends in half a double-byte character.
+char* FindCharacter(const char* text, char c);
+
 // Turns every control character (below 0x20) into a blank, so that a text
 // stored in an INI file, the registry or the device stays one line of text.
 // Double-byte characters are untouched: no trail byte is that low.

@@ -78,8 +78,15 @@ char* ExpandMacroField(const char* source, int field, char* destination, int siz
     std::vector<char> built(MacroFieldSize), name(MacroValueSize), value(MacroValueSize);
     const int limit = (size < MacroFieldSize ? size : MacroFieldSize) - 1;
     int length = 0;
+    // Once a character does not fit, the field is full: nothing after it is
+    // added, or a short single byte could follow a double-byte character
+    // that was dropped, leaving a hole in the text.
+    bool full = false;
     auto append = [&](const char* bytes, int count) {
-        if (length + count > limit) return;  // does not fit: dropped
+        if (full || length + count > limit) {  // does not fit: dropped
+            full = true;
+            return;
+        }
         memcpy(&built[length], bytes, (size_t)count);
         length += count;
         built[length] = '\0';
@@ -91,6 +98,7 @@ char* ExpandMacroField(const char* source, int field, char* destination, int siz
     for (;;) {
         if (fieldStart) {
             length = 0;
+            full = false;
             built[0] = '\0';
             while (*p == ' ' || *p == '\t') ++p;
             fieldStart = false;
@@ -108,8 +116,11 @@ char* ExpandMacroField(const char* source, int field, char* destination, int siz
                 value[MacroValueSize - 1] = '\0';
             }
             if (!value[0]) BuiltIn(name.data(), value.data(), MacroValueSize);
-            AppendBounded(built.data(), MacroFieldSize, value[0] ? value.data() : kMacroError, 0);
-            length = (int)strlen(built.data());
+            if (!full) {
+                AppendBounded(built.data(), MacroFieldSize, value[0] ? value.data() : kMacroError,
+                              0);
+                length = (int)strlen(built.data());
+            }
             if (*p == '\0') break;  // left open: the text ends here
             ++p;
             continue;

@@ -55,10 +55,7 @@ void WriteSection(HANDLE file, const char* section, const char* templatePath) {
     for (int n = 1;; ++n) {
         ReadIniNumberedString(section, n, line, sizeof line, templatePath);
         if (!line[0] || Is(line, "EOS")) break;
-        ExpandMacroText(line, sizeof line, 1, SummaryReport::MacroCallback);
-        // A longer line would leave no room for its CR LF.
-        CutLine(line, kLineText);
-        strcat(line, "\r\n");
+        SummaryReport::FormatLine(line);
         DWORD written = 0;
         if (file != INVALID_HANDLE_VALUE)
             WriteFile(file, line, (DWORD)strlen(line), &written, nullptr);
@@ -93,6 +90,15 @@ void MacroCallback(const char* name, char* value, int room) {
     } else if (Is(name, "blank_line")) {
         CopyBounded(value, " ", (short)room);
     }
+}
+
+void FormatLine(char* line) {
+    if (!line) return;
+    line[kLineSize - 1] = '\0';
+    ExpandMacroText(line, kLineSize, 1, MacroCallback);
+    // A longer line would leave no room for its CR LF.
+    CutLine(line, kLineText);
+    strcat(line, "\r\n");
 }
 
 }  // namespace SummaryReport

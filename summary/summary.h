@@ -9,4 +9,8 @@ namespace SummaryReport {
 // The summary's macros ("faxnum", "voicenum", "name", "company",
 // "rings_to_answer", "distinct_type", "blank_line") from FaxSettings.
 void MacroCallback(const char* name, char* value, int room);
+// Expands one template line in place in its 256-byte buffer and ends it with
+// CR LF; the text is cut first where CR LF would not fit.
+const int LineSize = 256;
+void FormatLine(char* line);
 }  // namespace SummaryReport

@@ -70,6 +70,14 @@ void Journal(long deviceId, const char* kind, unsigned number, const devsim::Obj
     devsim::AppendJournal(deviceId, line);
 }
 
+// Counts a write the device receives; true when the count has reached the
+// write from which on the device refuses them all.
+bool CountWrite(devsim::DeviceState& state) {
+    if (state.failFromWrite <= 0) return false;
+    ++state.writesSeen;
+    return state.writesSeen >= state.failFromWrite;
+}
+
 // One line of the clients' log for a call of this process; the caller holds g_lock.
 void LogClientCall(const std::string& call, DA_HANDLE client, const std::string& rest) {
     devsim::StoreLock store;
@@ -182,12 +190,11 @@ long DaSetObjectValue(DA_HANDLE client, unsigned short objectId, const void* val
         r = DA_E_TYPE;  // the device keeps each object in its own form
     else if (expected > 0 && length != expected)
         r = DA_E_ARGUMENT;
-    else if (state.failWrites || state.failObjects.count(objectId))
+    else if (CountWrite(state) || state.failWrites || state.failObjects.count(objectId))
         r = DA_E_REFUSED;
-    else {
+    else
         state.objects[objectId] = v;
-        if (!devsim::SaveState(deviceId, state)) r = DA_E_STORE;
-    }
+    if (!devsim::SaveState(deviceId, state) && r == DA_OK) r = DA_E_STORE;
     Journal(deviceId, "object", objectId, v, r);
     if (r < 0) return r;
 
@@ -215,12 +222,11 @@ long DaSetIntParam(DA_HANDLE client, unsigned short parameter, long value) {
     devsim::DeviceState& state = session.state;
     const long deviceId = session.deviceId;
     long r = DA_OK;
-    if (state.failWrites)
+    if (CountWrite(state) || state.failWrites)
         r = DA_E_REFUSED;
-    else {
+    else
         state.params[parameter] = value;
-        if (!devsim::SaveState(deviceId, state)) r = DA_E_STORE;
-    }
+    if (!devsim::SaveState(deviceId, state) && r == DA_OK) r = DA_E_STORE;
     devsim::ObjectValue v;
     v.type = DA_TYPE_LONG;
     v.bytes.assign(reinterpret_cast<const char*>(&value), 4);

@@ -321,7 +321,9 @@ std::string FormatState(const DeviceState& s) {
         out += std::to_string(id);
         first = false;
     }
-    out += "\r\n[Objects]\r\n";
+    out += "\r\nFailFromWrite=" + std::to_string(s.failFromWrite) + "\r\n";
+    out += "WritesSeen=" + std::to_string(s.writesSeen) + "\r\n";
+    out += "[Objects]\r\n";
     for (const auto& o : s.objects)
         out += std::to_string(o.first) + "=" + std::to_string(o.second.type) + " " +
                FormatValue(o.second) + "\r\n";
@@ -369,6 +371,10 @@ bool ParseState(const std::string& text, DeviceState& state) {
                 s.online = value != "0";
             } else if (key == "FailWrites") {
                 s.failWrites = !value.empty() && value != "0";
+            } else if (key == "FailFromWrite" || key == "WritesSeen") {
+                long n = 0;
+                if (!ParseLong(value, n) || n < 0) return false;
+                (key == "FailFromWrite" ? s.failFromWrite : s.writesSeen) = n;
             } else if (key == "FailObjects") {
                 size_t p = 0;
                 while (p < value.size()) {

@@ -19,6 +19,9 @@ struct DeviceState {
     bool online = true;
     bool failWrites = false;            // every write is refused
     std::set<unsigned> failObjects;     // writes to these objects are refused
+    long failFromWrite = 0;             // this write (1 = the first) and every later one
+                                        // are refused; 0: none
+    long writesSeen = 0;                // writes received since the switch was set
     std::map<unsigned, ObjectValue> objects;
     std::map<unsigned, long> params;
     std::map<unsigned, long> info;

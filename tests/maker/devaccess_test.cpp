@@ -197,6 +197,30 @@ TEST_F(DeviceAccess, FailingWritesReportNegativeAndChangeNothing) {
     EXPECT_NE(std::string::npos, j.find("param 183 type 2 length 4 value 0 result -9\r\n"));
 }
 
+TEST_F(DeviceAccess, WritesFailFromTheNthOnAcrossConnections) {
+    Modify([](devsim::DeviceState& s) { s.failFromWrite = 3; });
+    DA_HANDLE c = Open();
+    long v = 4;
+    EXPECT_EQ(DA_OK, DaSetObjectValue(c, 48, &v, DA_TYPE_LONG, 4, nullptr, 0, nullptr));
+    EXPECT_EQ(DA_OK, DaSetIntParam(c, 183, 0));
+    // The count lives in the device, not in the connection.
+    DA_HANDLE other = Open();
+    EXPECT_EQ(DA_E_REFUSED, DaSetObjectValue(other, 31, "1", DA_TYPE_TEXT, 1, nullptr, 0, nullptr));
+    EXPECT_EQ(DA_E_REFUSED, DaSetIntParam(c, 183, 7));
+    v = 5;
+    EXPECT_EQ(DA_E_REFUSED, DaSetObjectValue(c, 48, &v, DA_TYPE_LONG, 4, nullptr, 0, nullptr));
+    // Reads go on; the refused writes changed nothing.
+    EXPECT_EQ(4, ReadLong(c, 48));
+    EXPECT_EQ(0, State().params[183]);
+    EXPECT_EQ(5, State().writesSeen);
+    EXPECT_EQ("object 48 type 2 length 4 value 4 result 0\r\n"
+              "param 183 type 2 length 4 value 0 result 0\r\n"
+              "object 31 type 4 length 1 value \"1\" result -9\r\n"
+              "param 183 type 2 length 4 value 7 result -9\r\n"
+              "object 48 type 2 length 4 value 5 result -9\r\n",
+              devsim::ReadJournal(kDevice));
+}
+
 TEST_F(DeviceAccess, ReadsStopAtTheBufferSize) {
     DA_HANDLE c = Open();
     std::string full(256, 'A');
@@ -221,12 +245,48 @@ TEST(DeviceStateFile, TextsWithAnyBytesSurviveTheRoundTrip) {
     s.objects[32] = v;
     s.failObjects = {31, 45};
     s.params[16] = -3;
+    s.failFromWrite = 4;
+    s.writesSeen = 2;
     devsim::DeviceState back;
     ASSERT_TRUE(devsim::ParseState(devsim::FormatState(s), back));
+    EXPECT_EQ(4, back.failFromWrite);
+    EXPECT_EQ(2, back.writesSeen);
     EXPECT_EQ(v.bytes, back.objects[32].bytes);
     EXPECT_EQ(s.failObjects, back.failObjects);
     EXPECT_EQ(-3, back.params[16]);
     EXPECT_EQ(DA_TYPE_ENUM, back.objects[51].type);
     EXPECT_FALSE(devsim::ParseState("[Objects]\r\n31=4 \"open\r\n", back));
     EXPECT_FALSE(devsim::ParseState("[Objects]\r\n45=1 70000\r\n", back));
+}
+
+// A damaged state file is refused cleanly: no connection, no channel, and the
+// file is left as it is; a file cut after a whole line may still be taken.
+TEST_F(DeviceAccess, DamagedStateFilesAreRefusedAndLeftAlone) {
+    const std::string path = devsim::StatePath(kDevice);
+    const std::string real = wiztest::ReadFile(path);
+    ASSERT_GT(real.size(), 100u);
+    std::string garbage;
+    unsigned seed = 3;
+    for (int i = 0; i < 4096; ++i) garbage += (char)((seed = seed * 1103515245 + 12345) >> 16);
+    std::vector<std::string> damages = {
+        garbage,
+        real.substr(0, real.size() / 2) + std::string(1, '\0') + real.substr(real.size() / 2),
+        "[Objects]\r\n31=4 \"" + std::string(10000, 'x') + "\"\r\n",
+        "[Objects]\r\n" + std::string(10000, '['),
+    };
+    for (size_t n = 0; n < real.size(); ++n) damages.push_back(real.substr(0, n));
+    for (const std::string& damage : damages) {
+        ASSERT_TRUE(wiztest::WriteFile(path, damage));
+        DA_HANDLE c = DaRegisterClient("SetupWizard", 0);
+        long connected = DaConnectDevice(c, kDevice);
+        ASSERT_TRUE(connected == DA_OK || connected == DA_E_STORE) << connected;
+        DA_HANDLE channel = DaOpenObjectChannel(c, 0, 0);
+        if (connected != DA_OK) {
+            EXPECT_EQ(0, channel);
+            EXPECT_EQ(damage, wiztest::ReadFile(path));
+        }
+        DaUnregisterClient(c);
+    }
+    devsim::DeviceState s;
+    EXPECT_FALSE(devsim::ParseState(garbage, s));
 }

@@ -186,3 +186,14 @@ TEST(MacroText, UserNameOfDoubleByteCharacters) {
         EXPECT_EQ("\x95\x5c\x94\x5c\x83\x5c\x8e\x52\x93\x63|", std::string(out));
     }
 }
+
+TEST(MacroFields, ACharacterThatDoesNotFitEndsTheField) {
+    if (GetACP() != 932) GTEST_SKIP() << "needs code page 932";
+    // Room for two bytes: the double-byte character after "3" does not fit,
+    // and the "0" after it must not take its place.
+    char out[3];
+    EXPECT_STREQ("3", ExpandMacroField("3\x81*0", 1, out, sizeof out, MACRO_ALL, nullptr));
+    EXPECT_STREQ("3", ExpandMacroField("3\x81*%date%", 1, out, sizeof out, MACRO_ALL, nullptr));
+    // A later field starts empty again.
+    EXPECT_STREQ("ab", ExpandMacroField("3\x81*0,ab", 2, out, sizeof out, MACRO_ALL, nullptr));
+}

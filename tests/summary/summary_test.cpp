@@ -201,3 +201,44 @@ TEST_F(Summary, TheProductTemplateReadsWellInEveryArrangement) {
                 EXPECT_EQ('\r', r[p - 1]);
         }
 }
+
+// A damaged template: truncated at every length of the real one, garbage, a
+// NUL, lines far over the buffer. The report is always whole lines, each cut
+// to fit its CR LF.
+TEST_F(Summary, DamagedTemplateGivesWholeLines) {
+    // The template is single-byte text: the double-byte run would repeat the same.
+    if (GetACP() == 932) GTEST_SKIP() << "runs in the single-byte run only";
+    std::string real = wiztest::ReadFile(wiztest::SourceDir() + "\\product\\summary.ini");
+    ASSERT_GT(real.size(), 1000u);
+    auto check = [&](const std::string& text, const std::string& what) {
+        Template(text);
+        WriteSummaryReport();
+        std::string report = Report();
+        size_t pos = 0, eol;
+        while ((eol = report.find("\r\n", pos)) != std::string::npos) {
+            ASSERT_LE(eol - pos, 253u) << what;
+            pos = eol + 2;
+        }
+        ASSERT_EQ(report.size(), pos) << what << ": the report does not end with a whole line";
+    };
+    for (size_t n = 0; n <= real.size(); ++n)
+        check(real.substr(0, n), "cut at " + std::to_string(n));
+    std::string garbage;
+    unsigned seed = 11;
+    for (int i = 0; i < 4096; ++i) garbage += (char)((seed = seed * 1103515245 + 12345) >> 16);
+    check(garbage, "garbage");
+    check("[common]\r\n1=" + std::string(10000, 'W') + "\r\n2=%faxnum%" + std::string(300, '%') +
+              "\r\n[summary4]\r\n1=x" + std::string(1, '\0') + "y\r\n2=\\",
+          "long lines and a NUL");
+    check(real + garbage, "garbage after the real template");
+    EXPECT_NE(std::string::npos, Report().find("555 0100"));
+}
+
+TEST_F(Summary, TemplateWithTenThousandSections) {
+    if (GetACP() == 932) GTEST_SKIP() << "runs in the single-byte run only";
+    std::string many = wiztest::ReadFile(wiztest::SourceDir() + "\\product\\summary.ini");
+    for (int i = 0; i < 10000; ++i) many += "[s" + std::to_string(i) + "]\r\n1=x\r\n";
+    Template(many);
+    WriteSummaryReport();
+    EXPECT_NE(std::string::npos, Report().find("555 0100"));
+}

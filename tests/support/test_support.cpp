@@ -5,6 +5,24 @@
 
 namespace wiztest {
 
+PageEndBuffer::PageEndBuffer(size_t size, char fill) {
+    SYSTEM_INFO info;
+    GetSystemInfo(&info);
+    size_t page = info.dwPageSize;
+    size_t span = (size + page - 1) / page * page;
+    base_ = (char*)VirtualAlloc(nullptr, span + page, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+    DWORD old;
+    VirtualProtect(base_ + span, page, PAGE_NOACCESS, &old);
+    data_ = base_ + span - size;
+    memset(data_, fill, size);
+}
+
+PageEndBuffer::PageEndBuffer(const std::string& bytes) : PageEndBuffer(bytes.size()) {
+    memcpy(data_, bytes.data(), bytes.size());
+}
+
+PageEndBuffer::~PageEndBuffer() { VirtualFree(base_, 0, MEM_RELEASE); }
+
 GuardedBuffer::GuardedBuffer(size_t size, char fill) : size_(size), mem_(size + kGuard, '\xA5') {
     memset(mem_.data(), fill, size);
 }

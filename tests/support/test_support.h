@@ -22,6 +22,23 @@ private:
     std::vector<char> mem_;
 };
 
+// Bytes that end right before an inaccessible page: reading or writing one
+// byte past them faults at once.
+class PageEndBuffer {
+public:
+    explicit PageEndBuffer(size_t size, char fill = 'X');
+    // The given bytes (terminator included when the text has one).
+    explicit PageEndBuffer(const std::string& bytes);
+    ~PageEndBuffer();
+    PageEndBuffer(const PageEndBuffer&) = delete;
+    PageEndBuffer& operator=(const PageEndBuffer&) = delete;
+    char* data() { return data_; }
+
+private:
+    char* base_;
+    char* data_;
+};
+
 // A fresh folder under the temporary directory, removed with everything in it.
 class TempDir {
 public:

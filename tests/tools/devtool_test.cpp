@@ -93,6 +93,7 @@ TEST_F(DevTool, SwitchesReachTheStateFile) {
     ASSERT_EQ(0, Run("online 3 0"));
     ASSERT_EQ(0, Run("fail-writes 3 1"));
     ASSERT_EQ(0, Run("fail-objects 3 31 45"));
+    ASSERT_EQ(0, Run("fail-from 3 4"));
     SetEnvironmentVariableA("DA_SIM_DIR", dir_.path().c_str());
     devsim::DeviceState s;
     {
@@ -103,6 +104,10 @@ TEST_F(DevTool, SwitchesReachTheStateFile) {
     EXPECT_FALSE(s.online);
     EXPECT_TRUE(s.failWrites);
     EXPECT_EQ((std::set<unsigned>{31, 45}), s.failObjects);
+    EXPECT_EQ(4, s.failFromWrite);
+    EXPECT_EQ(0, s.writesSeen);
+    ASSERT_EQ(0, Run("show 3"));
+    EXPECT_NE(std::string::npos, output_.find("FailFromWrite=4"));
     ASSERT_EQ(0, Run("remove 3"));
     EXPECT_EQ(2, Run("show 3"));
 }
@@ -115,6 +120,7 @@ TEST_F(DevTool, BadCommandsChangeNothing) {
     EXPECT_EQ(1, Run("set 5 45 3 1"));
     EXPECT_EQ(1, Run("set 5 x 1 1"));
     EXPECT_EQ(1, Run("online 5 2"));
+    EXPECT_EQ(1, Run("fail-from 5 -1"));
     EXPECT_EQ(1, Run("frobnicate 5"));
     EXPECT_EQ(2, Run("set 6 45 1 1"));  // no such device
     EXPECT_EQ(before, wiztest::ReadFile(dir_.File("device-5.state")));

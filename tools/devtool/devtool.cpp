@@ -27,6 +27,8 @@ const char kUsage[] =
     "  online ID 0|1                 take the device offline or back online\n"
     "  fail-writes ID 0|1            make every write fail, or not\n"
     "  fail-objects ID [OBJECT ...]  make writes to these objects fail\n"
+    "  fail-from ID N                make the Nth write from now and every later one\n"
+    "                                fail (0: none)\n"
     "A text VALUE may be given bare or quoted with \\\\, \\\" and \\xNN escapes.\n";
 
 int Usage() {
@@ -151,6 +153,15 @@ int main(int argc, char** argv) {
         if (!Number(arg(2), on, 0, 1)) return Usage();
         return Modify(id, [&](devsim::DeviceState& s) {
             (cmd == "online" ? s.online : s.failWrites) = on != 0;
+            return true;
+        });
+    }
+    if (cmd == "fail-from" && args.size() == 3) {
+        long from = 0;
+        if (!Number(arg(2), from, 0, 2147483647L)) return Usage();
+        return Modify(id, [&](devsim::DeviceState& s) {
+            s.failFromWrite = from;
+            s.writesSeen = 0;
             return true;
         });
     }
