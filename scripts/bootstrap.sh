@@ -24,6 +24,8 @@ declare -A CHECK=(
   [x11-apps]=/usr/bin/xwd
   [imagemagick]=/usr/bin/convert-im6.q16
   [python3]=/usr/bin/python3
+  # builds the MSI package from its WiX source
+  [wixl]=/usr/bin/wixl
 )
 
 can32=0
