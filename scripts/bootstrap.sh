@@ -24,8 +24,9 @@ declare -A CHECK=(
   [x11-apps]=/usr/bin/xwd
   [imagemagick]=/usr/bin/convert-im6.q16
   [python3]=/usr/bin/python3
-  # builds the MSI package from its WiX source
+  # build the MSI package from its WiX source (msibuild: the rows wixl cannot write)
   [wixl]=/usr/bin/wixl
+  [msitools]=/usr/bin/msibuild
 )
 
 can32=0

@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Builds the MSI package from its WiX source with wixl, then writes the table
+# entries that wixl's WiX subset cannot express:
+#   make-msi.sh <output.msi> <x86|x64> <source.wxs>... [-I dir] [-D name=value ...] -- [component=LANGUAGE ...]
+# - each language text component is installed only for its LANGUAGE
+#   (Component.Condition);
+# - the product INI is the person's: installed when missing, never replaced
+#   and left behind by uninstall (Component.Attributes: Permanent 0x10,
+#   NeverOverwrite 0x80);
+# - the older version goes before anything is installed (wixl puts it after
+#   InstallFinalize, where its removal of the registry tree would take the
+#   new version's with it);
+# - uninstall removes the product's registry tree and the registration link
+#   whole (Registry rows named "-"), and the Start menu folder (RemoveFile).
+# The package appears only when all of this worked.
+set -euo pipefail
+[ $# -ge 3 ] || { echo "usage: $0 <output.msi> <x86|x64> <source.wxs>... [-I dir] [-D name=value ...] -- [component=LANGUAGE ...]" >&2; exit 2; }
+output=$1
+arch=$2
+shift 2
+# Sources and wixl's options, up to "--".
+arguments=()
+while [ $# -gt 0 ] && [ "$1" != -- ]; do
+  arguments+=("$1")
+  shift
+done
+[ $# -gt 0 ] && shift
+
+mkdir -p "$(dirname "$output")"
+work=$(mktemp "$output.XXXXXX")
+trap 'rm -f "$work"' EXIT
+# wixl prints GLib warnings for WiX attributes it does not know; an unknown
+# attribute here would be a fault, so they fail the build.
+log=$(wixl -a "$arch" -o "$work" "${arguments[@]}" 2>&1) || { echo "$log" >&2; exit 1; }
+if [ -n "$log" ]; then
+  echo "$log" >&2
+  echo "make-msi: wixl did not take the whole source" >&2
+  exit 1
+fi
+
+query() { msibuild "$work" -q "$1"; }
+query "UPDATE InstallExecuteSequence SET Sequence = 1401 WHERE Action = 'RemoveExistingProducts'"
+for pair in "$@"; do
+  query "UPDATE Component SET Condition = 'LANGUAGE = \"${pair#*=}\"' WHERE Component = '${pair%%=*}'"
+done
+# 0x100: a 64-bit component, as wixl -a x64 marks them all.
+attributes=144
+[ "$arch" = x64 ] && attributes=400
+query "UPDATE Component SET Attributes = $attributes WHERE Component = 'ProductIni'"
+query "INSERT INTO Registry (Registry, Root, \`Key\`, Name, Component_) VALUES ('RemoveProductTree', 2, 'Software\\Kelvaro\\Corvantis', '-', 'Registry')"
+query "INSERT INTO Registry (Registry, Root, \`Key\`, Name, Component_) VALUES ('RemoveLink', 2, 'Software\\Kelvaro\\Links\\9936', '-', 'Registry')"
+query "INSERT INTO RemoveFile (FileKey, Component_, DirProperty, InstallMode) VALUES ('RemoveMenuDir', 'Wizard', 'MenuDir', 2)"
+mv "$work" "$output"
+trap - EXIT
