@@ -10,6 +10,8 @@
 # - the older version goes before anything is installed (wixl puts it after
 #   InstallFinalize, where its removal of the registry tree would take the
 #   new version's with it);
+# - a rebuild of the same version replaces the installed one as well
+#   (VersionMaxInclusive 0x200 beside MigrateFeatures 0x1);
 # - uninstall removes the product's registry tree and the registration link
 #   whole (Registry rows named "-"), and the Start menu folder (RemoveFile).
 # The package appears only when all of this worked.
@@ -39,6 +41,10 @@ if [ -n "$log" ]; then
 fi
 
 query() { msibuild "$work" -q "$1"; }
+# Attributes are part of the row's key: the row is written anew.
+read -r code max < <(msiinfo export "$work" Upgrade | awk -F '\t' '{ sub(/\r$/, "") } $7 == "WIX_UPGRADE_DETECTED" { print $1, $3 }')
+query "DELETE FROM Upgrade WHERE ActionProperty = 'WIX_UPGRADE_DETECTED'"
+query "INSERT INTO Upgrade (UpgradeCode, VersionMax, Attributes, ActionProperty) VALUES ('$code', '$max', 513, 'WIX_UPGRADE_DETECTED')"
 query "UPDATE InstallExecuteSequence SET Sequence = 1401 WHERE Action = 'RemoveExistingProducts'"
 for pair in "$@"; do
   query "UPDATE Component SET Condition = 'LANGUAGE = \"${pair#*=}\"' WHERE Component = '${pair%%=*}'"
