@@ -9,6 +9,7 @@
 #   msi_test.sh upgrade             the previous version with settings stored, then this one
 #   msi_test.sh uninstall           programs, shortcut, registry gone; the person's files stay
 #   msi_test.sh refused             an unreadable package, an unknown language: nothing installed
+#   msi_test.sh interactive         the wizard starts at the end, unless RUNWIZARD=0
 # Environment (set by ctest): WIZ_ARCH, WIZ_SOURCE_DIR, WIZ_BINARY_DIR,
 # WIZ_SUITE_PREFIX, WIZ_MSI, WIZ_PREVIOUS_MSI, WIZ_STAGE (the staged files).
 set -uo pipefail
@@ -230,6 +231,27 @@ case_uninstall() {
   [ -f "$dir/Data/summary.txt" ] || fail "summary.txt went"
 }
 
+# setup_running <seconds>: the wizard has started ("SetupRun" = 1) within them.
+setup_running() {
+  local ini
+  ini="$(unix "$default_folder")/Data/corvfax.ini"
+  for _ in $(seq "$1"); do
+    grep -q '^SetupRun=1' "$ini" 2>/dev/null && return 0
+    sleep 1
+  done
+  return 1
+}
+
+case_interactive() {
+  # msiexec returns once the wizard is started, if it is.
+  wiz_wine msiexec /i "$msi" RUNWIZARD=0 >/dev/null 2>&1 || fail "msiexec /i RUNWIZARD=0 ended with $?"
+  setup_running 3 && fail "the wizard started with RUNWIZARD=0"
+  wiz_wine msiexec /x "$msi" /qn >/dev/null 2>&1 || fail "msiexec /x ended with $?"
+  wiz_wine msiexec /i "$msi" >/dev/null 2>&1 || fail "msiexec /i ended with $?"
+  setup_running 30 || fail "the wizard did not start at the end of the interactive install"
+  wiz_wineserver -k >/dev/null 2>&1
+}
+
 # Nothing of the product after a refused install.
 expect_nothing_installed() {
   [ ! -e "$drive_c/Program Files/Kelvaro" ] || fail "$1: a program folder was left"
@@ -270,7 +292,8 @@ case ${1:-} in
   upgrade) case_upgrade ;;
   uninstall) case_uninstall ;;
   refused) case_refused ;;
-  *) echo "usage: $0 install <language> | default-language | folder-blanks | folder-dbcs | upgrade | uninstall | refused" >&2; exit 2 ;;
+  interactive) case_interactive ;;
+  *) echo "usage: $0 install <language> | default-language | folder-blanks | folder-dbcs | upgrade | uninstall | refused | interactive" >&2; exit 2 ;;
 esac
 
 if [ $failures -gt 0 ]; then
