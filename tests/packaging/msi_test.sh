@@ -139,13 +139,30 @@ walk_road() {
   echo "$output" | grep -qx 'Pages left with Next: 2805 2808 2821 2810 2811 2812 2815 2817 2809' ||
     fail "the road was not walked to the end: $output"
   echo "$output" | grep -qx 'The wizard ended with exit code 0.' || fail "the wizard did not end well: $output"
-  grep -qx $'UserName=Dana Whitfield\r' "$folder/Data/corvfax.ini" || fail "the name is not in the product INI"
-  grep -q 'Dana Whitfield' "$folder/Data/summary.txt" 2>/dev/null || fail "no summary.txt with the name"
+  # The name the walk typed (in the code page of the language), stored and summed up.
+  local name
+  name=$(LC_ALL=C sed -n 's/^UserName=\(..*\)\r$/\1/p' "$folder/Data/corvfax.ini")
+  [ -n "$name" ] || fail "no name in the product INI"
+  [ -n "$name" ] && LC_ALL=C grep -qF -- "$name" "$folder/Data/summary.txt" 2>/dev/null ||
+    fail "no summary.txt with the name"
   expect "RunSetupWizard after the road" "0" "$(regval "$product_key\\Install" RunSetupWizard)"
+}
+
+# user_locale <language>: the locale of a person who installs that language,
+# and the code page reg.exe then writes in.
+user_locale() {
+  case $1 in
+    DEU) export LC_ALL=de_DE.UTF-8 ;;
+    JPN) export LC_ALL=ja_JP.UTF-8 ansi=CP932 ;;
+    FRA) export LC_ALL=fr_FR.UTF-8 ;;
+    ESP) export LC_ALL=es_ES.UTF-8 ;;
+    *) export LC_ALL=en_US.UTF-8 ;;
+  esac
 }
 
 case_install() {
   local language=$1
+  user_locale "$language"
   msi_install "$msi" LANGUAGE="$language" || fail "msiexec /i ended with $?"
   expect_installed "$default_folder" "$language"
   expect "RunSetupWizard" "1" "$(regval "$product_key\\Install" RunSetupWizard)"
