@@ -49,7 +49,7 @@ query "UPDATE InstallExecuteSequence SET Sequence = 1401 WHERE Action = 'RemoveE
 for pair in "$@"; do
   query "UPDATE Component SET Condition = 'LANGUAGE = \"${pair#*=}\"' WHERE Component = '${pair%%=*}'"
 done
-# 0x100: a 64-bit component, as wixl -a x64 marks them all.
+# 0x100: a 64-bit component, as the x64 package's are.
 attributes=144
 [ "$arch" = x64 ] && attributes=400
 query "UPDATE Component SET Attributes = $attributes WHERE Component = 'ProductIni'"
