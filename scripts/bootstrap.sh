@@ -20,13 +20,13 @@ declare -A CHECK=(
   [wine64]=/usr/lib/wine/wine64
   [cmake]=/usr/bin/cmake
   [googletest]=/usr/src/googletest/CMakeLists.txt
+  # build the MSI package from its WiX source (msibuild: the rows wixl cannot write)
+  [wixl]=/usr/bin/wixl
+  [msitools]=/usr/bin/msibuild
   [xvfb]=/usr/bin/Xvfb
   [x11-apps]=/usr/bin/xwd
   [imagemagick]=/usr/bin/convert-im6.q16
   [python3]=/usr/bin/python3
-  # build the MSI package from its WiX source (msibuild: the rows wixl cannot write)
-  [wixl]=/usr/bin/wixl
-  [msitools]=/usr/bin/msibuild
 )
 
 can32=0
