@@ -9,6 +9,7 @@
 #include "common/registry/devices.h"
 #include "common/registry/values.h"
 #include "common/resmodule.h"
+#include "common/timing.h"
 #include "common/util.h"
 #include "framework/resource.h"
 #include "maker/devaccess/devaccess.h"
@@ -167,20 +168,24 @@ void WizardApp::CloseDeviceConnection() {
 }
 
 BOOL WizardApp::InitInstance() {
+    TimingMark("start");
     if (!ClaimFirstInstance()) return FALSE;
 
     SavedResourceHandle = AfxGetResourceHandle();
     ResourceModule = LoadResourceModule(m_hInstance, kApplicationName, 0);
     if (ResourceModule) AfxSetResourceHandle(ResourceModule);
+    TimingMark("resource module loaded");
 
     InitUiExtensions(AfxGetResourceHandle());
     SetLibraryResourceInstance(AfxGetResourceHandle());
+    TimingMark("ui extensions");
 
     BeginWaitCursor();
     Enable3dControls();
 
     TakeCommandLine(m_lpCmdLine);
     SettleDeviceAndModel();
+    TimingMark("device and model settled");
 
     WizardFrame* frame = new WizardFrame;
     m_pMainWnd = frame;
@@ -192,11 +197,14 @@ BOOL WizardApp::InitInstance() {
     }
     frame->ShowWindow(SW_HIDE);
     frame->UpdateWindow();
+    TimingMark("main window");
 
     FaxSettings.ProgramDir = ReadEnvValue(ModelId, "ProgramDir");
     FaxSettings.DataDir = ReadEnvValue(ModelId, "DataDir");
 
+    TimingMark("environment values");
     OpenDeviceConnection();
+    TimingMark("device connection");
 
     FaxSettings.ProdIniFile = ReadEnvValue(ModelId, "ProdIniFile");
 
@@ -209,12 +217,14 @@ BOOL WizardApp::InitInstance() {
     FaxSettings.DeviceIniPath = path;
 
     WriteIniFlag(kSetupSection, kSetupRunKey, 1, 1, FaxSettings.ProdIniFile);
+    TimingMark("product INI marked");
 
     ShutdownEvent = EvRegisterObject(kShutdownObject, DeviceId);
     if (ShutdownEvent)
         EvSetTrapEventMsg(ShutdownEvent, EV_TRAP_POST_MESSAGE, frame->m_hWnd,
                           kShutdownRequestMessage, 0);
 
+    TimingMark("event registration");
     EndWaitCursor();
 
     frame->PostMessage(kStartWizardMessage, 0, 0);
@@ -255,6 +265,7 @@ void WizardApp::ReportMissingLanguageFiles() {
 }
 
 int WizardApp::RunWizard() {
+    TimingMark("start message");
     RegisterWizardPages();
     // Without even the first page's template (no resource module at all)
     // nothing could be shown: the run would pass every page unseen and write

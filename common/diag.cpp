@@ -12,6 +12,11 @@ int ReadTesterSwitch(const char* key) {
     return (int)GetPrivateProfileIntA(kTesterSection, key, 0, kTesterFile);
 }
 
+void FormatAddress(const void* address, char* out, size_t size) {
+    snprintf(out, size, "0x%0*llx", (int)(2 * sizeof address),
+             (unsigned long long)(ULONG_PTR)address);
+}
+
 int RegistryDiagnosticsEnabled() { return ReadTesterSwitch("GetRegString") != 0; }
 
 void* ValidateBuffer(void* buffer, short size, const char* callerName) {
@@ -20,8 +25,9 @@ void* ValidateBuffer(void* buffer, short size, const char* callerName) {
     if (!buffer || !IsBadWritePtr(buffer, size > 0 ? (UINT_PTR)size : 0)) return buffer;
     if (validationSwitch == -1) validationSwitch = ReadTesterSwitch("ValidateBuffer");
     if (validationSwitch > 0) {
-        const char* format = "Invalid pointer 0x%08lx allocated in %25s";
-        unsigned long address = (unsigned long)(ULONG_PTR)buffer;
+        const char* format = "Invalid pointer %s allocated in %25s";
+        char address[24];
+        FormatAddress(buffer, address, sizeof address);
         const char* caller = callerName ? callerName : "";
         int length = snprintf(nullptr, 0, format, address, caller);
         if (length < 0) return nullptr;

@@ -11,3 +11,7 @@ int ReadTesterSwitch(const char* key);
 
 // Whether the registry value access shows its diagnostic message boxes.
 int RegistryDiagnosticsEnabled();
+
+// An address as the diagnostic messages show it: "0x" and 8 hexadecimal
+// digits, 16 in a 64-bit build, so no part of it is lost. Needs 19 bytes.
+void FormatAddress(const void* address, char* out, size_t size);

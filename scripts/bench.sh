@@ -1,14 +1,23 @@
 #!/usr/bin/env bash
 # Times the wizard under Wine on this machine against a plain dialog program
 # (the floor): start to first page and Next to next page, medians and ratio.
-#   scripts/bench.sh [runs]          (default 15)
+#   scripts/bench.sh [runs] [--breakdown]     (default 15 runs)
+# --breakdown also prints where the wizard's time goes, step by step, from
+# marks the wizard records itself when WIZ_TIMING names a file.
 # Builds what it needs and installs the demo product into a headless Wine
 # prefix of its own (BENCH_PREFIX, default <build>/wineprefix-bench), for the
 # architecture this machine runs (WIZ_ARCH overrides; build: <BUILD_DIR>/<arch>).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-runs=${1:-15}
+runs=15
+breakdown=()
+for arg in "$@"; do
+  case $arg in
+    --breakdown) breakdown=(--breakdown) ;;
+    *) runs=$arg ;;
+  esac
+done
 
 ./scripts/bootstrap.sh
 . scripts/wine.sh
@@ -25,4 +34,4 @@ export WINEPREFIX=$prefix
 ./scripts/install-demo.sh "$prefix" "$build" ENU >/dev/null
 trap 'wiz_wineserver -k >/dev/null 2>&1 || true' EXIT
 wiz_wine "$build/bin/bench.exe" 'C:\Program Files\Kelvaro\Corvantis\faxwiz.exe' \
-  "$(wiz_winepath -w "$build/bin/benchfloor.exe")" "$runs" | tr -d '\r'
+  "$(wiz_winepath -w "$build/bin/benchfloor.exe")" "$runs" "${breakdown[@]}" | tr -d '\r'

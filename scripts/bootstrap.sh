@@ -27,6 +27,8 @@ declare -A CHECK=(
   [x11-apps]=/usr/bin/xwd
   [imagemagick]=/usr/bin/convert-im6.q16
   [python3]=/usr/bin/python3
+  # Japanese glyphs for the JPN pages: Wine finds no such font of its own.
+  [fonts-ipafont-gothic]=/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf
 )
 
 can32=0
@@ -42,7 +44,29 @@ for pkg in "${!CHECK[@]}"; do
   fi
 done
 
+# Wine names files in the Unix code set of the locale it runs under: without
+# the glibc locale it falls back to ASCII, and a Japanese or accented file
+# name cannot be created. The code page comes from LC_ALL either way.
+wanted_locales=(en_US de_DE ja_JP fr_FR fr_CA es_ES es_MX)
+missing_locales=()
+for name in "${wanted_locales[@]}"; do
+  locale -a 2>/dev/null | grep -qix "$name.utf-\?8" || missing_locales+=("$name")
+done
+if [ ${#missing_locales[@]} -gt 0 ] && ! command -v localedef >/dev/null; then
+  missing+=(locales)
+fi
+
+install_locales() {
+  [ ${#missing_locales[@]} -gt 0 ] || return 0
+  echo "bootstrap: generating the locales ${missing_locales[*]/%/.UTF-8}"
+  local name
+  for name in "${missing_locales[@]}"; do
+    $SUDO localedef -i "$name" -f UTF-8 "$name.UTF-8"
+  done
+}
+
 if [ ${#missing[@]} -eq 0 ]; then
+  install_locales
   exit 0
 fi
 
@@ -53,4 +77,5 @@ if [ $can32 = 1 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
 fi
 $SUDO apt-get update -qq
 DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+install_locales
 echo "bootstrap: done"

@@ -2,7 +2,7 @@
 # Installs the Corvantis demo product into a Wine prefix with its installer,
 # the build's MSI package (target msi), and sets up the simulated printer the
 # demo needs, which is no part of the product and so not of the package:
-#   install-demo.sh <wineprefix> <build dir> [ENU|DEU]
+#   install-demo.sh <wineprefix> <build dir> [ENU|DEU|JPN|FRA|ESP]
 #
 #   C:\Program Files\Kelvaro\Corvantis          programs, resource modules, prodinfo.ini
 #   C:\Program Files\Kelvaro\Corvantis\Data     corvfax.ini, summary.ini (summary.txt,
@@ -13,7 +13,8 @@
 #   C:\ProgramData\Kelvaro\DeviceSim            simulated devices 77 and 78 (devtool)
 #
 # The language (default ENU) is the package's LANGUAGE: the registry value
-# "Language", which picks FXWRES.<language>, and the texts installed.
+# "Language", which picks FXWRES.<language>, and the summary template and
+# README.TXT installed (product/lang/<language>, in its code page).
 # WIZ_MSI names another package. Installing again puts the demo back to its
 # first state: the product is removed, then the data files it keeps for the
 # person (corvfax.ini, summary.txt) too, and installed afresh. When the
@@ -23,7 +24,7 @@
 set -euo pipefail
 
 usage() {
-  echo "usage: $0 <wineprefix> <build dir> [ENU|DEU]" >&2
+  echo "usage: $0 <wineprefix> <build dir> [ENU|DEU|JPN|FRA|ESP]" >&2
   exit 2
 }
 [ $# -ge 2 ] && [ $# -le 3 ] || usage
@@ -32,7 +33,7 @@ product=$here/product
 prefix=$(realpath -m "$1")
 build=$(realpath -m "$2")
 language=${3:-ENU}
-case $language in ENU|DEU) ;; *) echo "install-demo: language must be ENU or DEU" >&2; exit 2 ;; esac
+case $language in ENU|DEU|JPN|FRA|ESP) ;; *) echo "install-demo: language must be ENU, DEU, JPN, FRA or ESP" >&2; exit 2 ;; esac
 bin=$build/bin
 [ -d "$bin" ] || { echo "install-demo: no build output in $bin" >&2; exit 1; }
 

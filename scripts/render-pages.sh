@@ -29,6 +29,18 @@ prefix=${RENDER_PREFIX:-$build/wineprefix-x11}
 [ -f "$tool" ] || { echo "render-pages: $tool not built" >&2; exit 1; }
 [ -f "$module" ] || { echo "render-pages: no module $module" >&2; exit 1; }
 
+# The module's texts are read in the code page of its language: render it
+# under that language's locale unless LC_ALL says otherwise.
+if [ -z "${LC_ALL:-}" ]; then
+  case ${module##*.} in
+    JPN) export LC_ALL=ja_JP.UTF-8 ;;
+    DEU) export LC_ALL=de_DE.UTF-8 ;;
+    FRA) export LC_ALL=fr_FR.UTF-8 ;;
+    ESP) export LC_ALL=es_ES.UTF-8 ;;
+    *) export LC_ALL=en_US.UTF-8 ;;
+  esac
+fi
+
 wiz_wine_env "$(wiz_build_arch "$build")"
 export WINEPREFIX=$prefix
 Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &

@@ -2,7 +2,12 @@
 # Runs the wizard on the demo product, from nothing: installs what is missing,
 # builds the program, installs the demo product into a Wine prefix of its own
 # and starts the wizard.
-#   scripts/run.sh [ENU|DEU] [wizard arguments, e.g. -d78]
+#   scripts/run.sh [ENU|DEU|JPN|FRA|ESP|FRC] [wizard arguments, e.g. -d78]
+# The language picks the product's language as installed (resource module,
+# summary template, README) and runs the wizard under the user locale a
+# person in that market has (LC_ALL): JPN under ja_JP, so code page 932, and
+# with a Japanese name and company typed. FRC is French as a Canadian user
+# has it: the French product under fr_CA.
 # With a display (DISPLAY set) the wizard opens there for you to use. Without
 # one it walks the wizard along one road on a virtual display (Xvfb), saves a
 # picture of every page as PNG, and names the folder. Either way it then
@@ -17,10 +22,27 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
 language=ENU
-if [ $# -gt 0 ] && [[ $1 =~ ^(ENU|DEU)$ ]]; then
+if [ $# -gt 0 ] && [[ $1 =~ ^(ENU|DEU|JPN|FRA|ESP|FRC)$ ]]; then
   language=$1
   shift
 fi
+product_language=$language
+case $language in
+  ENU) locale=en_US.UTF-8 ;;
+  DEU) locale=de_DE.UTF-8 ;;
+  JPN) locale=ja_JP.UTF-8 ;;
+  FRA) locale=fr_FR.UTF-8 ;;
+  ESP) locale=es_ES.UTF-8 ;;
+  FRC) locale=fr_CA.UTF-8; product_language=FRA ;;
+esac
+# Wine takes the user's language and code page from LC_ALL; no glibc locale
+# is needed for that.
+export LC_ALL=$locale
+# What the wizard stores is in the ANSI code page of that locale.
+codepage=CP1252
+[ "$language" = JPN ] && codepage=CP932
+# Shows stored text in the terminal's UTF-8.
+from_ansi() { iconv -c -f "$codepage" -t UTF-8; }
 
 ./scripts/bootstrap.sh
 . scripts/wine.sh
@@ -28,7 +50,7 @@ wiz_wine_env "${WIZ_ARCH:-}"
 build=$(realpath -m "${BUILD_DIR:-build}/$WIZ_ARCH")
 echo "run: the $WIZ_ARCH build (in $build)"
 cmake -S . -B "$build" -DWIZ_ARCH="$WIZ_ARCH" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j2 --target faxwiz res_enu res_deu devaccess evobject link msgbox \
+cmake --build "$build" -j2 --target faxwiz res_enu res_deu res_jpn res_fra res_esp devaccess evobject link msgbox \
   devtool register shutdownreq wizwalk
 # The product's installer: install-demo.sh installs the demo with it.
 cmake --build "$build" -j2 --target msi
@@ -37,7 +59,7 @@ prefix=$(realpath -m "${RUN_PREFIX:-$build/wineprefix-run}")
 export WINEPREFIX=$prefix
 # Real windows: a prefix without the null display driver.
 ./scripts/wineprefix.sh "$prefix" x11
-./scripts/install-demo.sh "$prefix" "$build" "$language"
+./scripts/install-demo.sh "$prefix" "$build" "$product_language"
 
 programdir="$prefix/drive_c/Program Files/Kelvaro/Corvantis"
 # What the wizard stores there comes from this run only.
@@ -47,7 +69,7 @@ program='C:\Program Files\Kelvaro\Corvantis\faxwiz.exe'
 # print_sections <file> <awk pattern of section headers>
 print_sections() {
   if [ -f "$1" ]; then
-    awk -v pattern="$2" '{ sub(/\r$/, "") } /^\[/ { shown = ($0 ~ pattern) } shown' "$1"
+    awk -v pattern="$2" '{ sub(/\r$/, "") } /^\[/ { shown = ($0 ~ pattern) } shown' "$1" | from_ansi
   else
     echo "(no file)"
   fi
@@ -63,18 +85,18 @@ print_results() {
   echo
   echo "==== Registry: HKLM\\Software\\Kelvaro\\Corvantis"
   for key in Install Env 'Devices\0'; do
-    wiz_wine reg query "HKLM\\Software\\Kelvaro\\Corvantis\\$key" 2>/dev/null | tr -d '\r' | sed '/^$/d'
+    wiz_wine reg query "HKLM\\Software\\Kelvaro\\Corvantis\\$key" 2>/dev/null | tr -d '\r' | sed '/^$/d' | from_ansi
   done
   echo
   echo "==== Device journal (every write the devices received)"
   for id in 77 78; do
     echo "device $id:"
-    wiz_wine "$build/bin/devtool.exe" journal $id 2>&1 | tr -d '\r' | sed 's/^/  /'
+    wiz_wine "$build/bin/devtool.exe" journal $id 2>&1 | tr -d '\r' | sed 's/^/  /' | from_ansi
   done
   echo
   echo "==== Data\\summary.txt"
   if [ -f "$programdir/Data/summary.txt" ]; then
-    tr -d '\r' < "$programdir/Data/summary.txt"
+    tr -d '\r' < "$programdir/Data/summary.txt" | from_ansi
   else
     echo "(not written: the summary page was not reached)"
   fi
@@ -119,7 +141,7 @@ rm -rf "$pictures"
 mkdir -p "$pictures"
 echo "No display: walking the wizard along one road on the virtual display :$display."
 status=0
-wiz_wine "$build/bin/wizwalk.exe" "$program" "$(wiz_winepath -w "$pictures")" "$@" | tr -d '\r' || status=$?
+wiz_wine "$build/bin/wizwalk.exe" "$program" "$(wiz_winepath -w "$pictures")" "$@" | tr -d '\r' | from_ansi || status=$?
 shopt -s nullglob
 for bmp in "$pictures"/*.bmp; do
   convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"

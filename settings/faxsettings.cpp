@@ -53,12 +53,6 @@ CString OneLine(const char* text) {
     return line;
 }
 
-// The first maxBytes bytes, as the device fields take them.
-CString CutBytes(const char* text, int maxBytes) {
-    int n = (int)strnlen(text, (size_t)maxBytes);
-    return CString(text, n);
-}
-
 }  // namespace
 
 CFaxSettings::CFaxSettings()
@@ -176,8 +170,11 @@ int CFaxSettings::SaveFaxSettings() {
 
     SetObjectLong(DeviceClient, kObjRingsToAnswer, RingsToAnswer);
     SetObjectShort(DeviceClient, kObjAutoAnswer, AutoAnswer ? 2 : 1);
-    SetObjectText(DeviceClient, kObjFaxNumber, CutBytes(FaxNumber, 21));
-    SetObjectText(DeviceClient, kObjUserName, CutBytes(UserName, 26));
+    // The device fields hold 21 and 26 bytes. A character cut in half there
+    // would still reach the device as a whole "?", so the device would show
+    // one character more than the same cut everywhere else.
+    SetObjectText(DeviceClient, kObjFaxNumber, CutWhole(FaxNumber, 21));
+    SetObjectText(DeviceClient, kObjUserName, CutWhole(UserName, 26));
     if (DistinctiveRing == 0) RingPatternIndex = kNoDistinctiveRingIndex;
     // An index outside the table means the device has a pattern of its own.
     if (RingPatternIndex >= 0 && RingPatternIndex < RingPatternCount)

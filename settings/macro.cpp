@@ -40,8 +40,14 @@ void BuiltIn(const char* name, char* value, int room) {
                            room) <= 0)
             value[0] = '\0';
     } else if (is("username")) {
-        DWORD size = (DWORD)room;
-        if (!GetUserNameA(value, &size)) value[0] = '\0';
+        // Through the wide call: Wine's narrow one counts the room in
+        // characters and cuts a double-byte name in the middle.
+        wchar_t wide[MacroValueSize];
+        DWORD size = MacroValueSize;
+        char ansi[MacroValueSize * 2];
+        if (GetUserNameW(wide, &size) &&
+            WideCharToMultiByte(CP_ACP, 0, wide, -1, ansi, sizeof ansi, nullptr, nullptr) > 0)
+            CopyWhole(value, ansi, room);
     } else if (is("cpu")) {
         SYSTEM_INFO info;
         GetSystemInfo(&info);

@@ -1,6 +1,7 @@
 #include "wizard/controller.h"
 
 #include "common/bitmap.h"
+#include "common/timing.h"
 #include "framework/app.h"
 #include "framework/resource.h"
 #include "settings/faxsettings.h"
@@ -67,13 +68,16 @@ void WizardController::Run() {
         if (bitmap) DeleteObject(bitmap);
         ReleaseDC(nullptr, screen);
     }
+    TimingMark("palette");
 
     BeginWait();
     FaxSettings.LoadFaxSettings();
+    TimingMark("settings loaded");
     // Built after loading: a page may choose its route from the settings.
     for (int i = 0; i < kWizardPageCount; ++i)
         pages_[i] = g_factories[i] ? g_factories[i](nullptr) : nullptr;
     EndWait();
+    TimingMark("page objects");
 
     while (CurrentPageId != 0) {
         WizardPage* page = Find(CurrentPageId);

@@ -2,6 +2,7 @@
 
 #include "common/bitmap.h"
 #include "common/expand.h"
+#include "common/timing.h"
 #include "framework/resource.h"
 #include "wizard/dialogtext.h"
 #include "wizard/quitconfirm.h"
@@ -40,6 +41,7 @@ int WizardPage::RunPage() {
 }
 
 void WizardPage::EndPage(int code) {
+    TimingMarkPage(PageId, code == kNextButton ? "next" : "ended");
     CRect rect;
     GetWindowRect(&rect);
     PagePosition.Left = rect.left;
@@ -55,9 +57,11 @@ void WizardPage::GoBack() { EndPage(kBackButton); }
 void WizardPage::DoDataExchange(CDataExchange* dx) {}
 
 BOOL WizardPage::OnInitDialog() {
+    TimingMarkPage(PageId, "created");
     CDialog::OnInitDialog();
     ExpandDialogTexts(m_hWnd, AfxGetResourceHandle(), kNameRangeFirst, kNameRangeSecond,
                       StandardValueFlags);
+    TimingMarkPage(PageId, "texts expanded");
     MakeTitleBold();
 
     CRect rect;
@@ -74,6 +78,7 @@ BOOL WizardPage::OnInitDialog() {
     }
     MoveWindow(PagePosition.Left, PagePosition.Top, width, height, FALSE);
     SetWindowPos(&wndTopMost, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    TimingMarkPage(PageId, "ready");
     return TRUE;
 }
 
@@ -93,6 +98,7 @@ void WizardPage::MakeTitleBold() {
 
 LRESULT WizardPage::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT result = CDialog::WindowProc(message, wParam, lParam);
+    if (message == WM_SHOWWINDOW && wParam) TimingMarkPage(PageId, "shown");
     // The heading's font lives as long as the page's window and its controls.
     if (message == WM_NCDESTROY && titleFont_) {
         DeleteObject(titleFont_);

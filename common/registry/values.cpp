@@ -100,20 +100,21 @@ LONG QueryRegString(HKEY key, const char* name, char* buffer, DWORD* room) {
         *room = 0;
 
     const char* shownName = name ? name : "";
-    unsigned long address = (unsigned long)(ULONG_PTR)buffer;
+    char address[24];
+    FormatAddress(buffer, address, sizeof address);
     // The value read is shown only within the bytes that were stored.
     int shown = (status == ERROR_SUCCESS && buffer && room)
                     ? (int)strnlen(buffer, *room)
                     : 0;
     std::string text;
     if (status == ERROR_INVALID_PARAMETER)
-        text = Format("String pointer was 0x%08lx\nUnable to get \"%s\" (Len=%ld)", address,
+        text = Format("String pointer was %s\nUnable to get \"%s\" (Len=%ld)", address,
                       shownName, room ? (long)*room : 0L);
     else if (!searched)
-        text = Format("String pointer was 0x%08lx\nSecond get of \"%s\"\nreturned \"%.*s\"", address,
+        text = Format("String pointer was %s\nSecond get of \"%s\"\nreturned \"%.*s\"", address,
                       shownName, shown, buffer ? buffer : "");
     else
-        text = Format("String pointer was 0x%08lx\nEnum'ed get of \"%s\"\nreturned \"%.*s\"",
+        text = Format("String pointer was %s\nEnum'ed get of \"%s\"\nreturned \"%.*s\"",
                       address, shownName, shown, buffer ? buffer : "");
     ShowDiagnostic(text);
     return status;

@@ -51,13 +51,29 @@ static bool CreateFolders(const std::string& path) {
     return CreateDirectoryA(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
+// The common application data folder. The shell is asked only when the
+// environment does not name it: loading the shell's library costs every
+// program that uses the device a noticeable part of its start.
+static bool CommonAppData(char* buffer, DWORD size) {
+    DWORD n = GetEnvironmentVariableA("ProgramData", buffer, size);
+    if (n > 0 && n < size) return true;
+    typedef HRESULT(WINAPI * FolderPath)(HWND, int, HANDLE, DWORD, LPSTR);
+    HMODULE shell = LoadLibraryA("shell32.dll");
+    if (!shell) return false;
+    auto folderPath = (FolderPath)(void*)GetProcAddress(shell, "SHGetFolderPathA");
+    bool ok = folderPath && size >= MAX_PATH &&
+              SUCCEEDED(folderPath(nullptr, CSIDL_COMMON_APPDATA, nullptr, 0, buffer));
+    FreeLibrary(shell);
+    return ok;
+}
+
 std::string SimDirectory() {
     char buffer[MAX_PATH] = "";
     std::string dir;
     DWORD n = GetEnvironmentVariableA("DA_SIM_DIR", buffer, sizeof buffer);
     if (n > 0 && n < sizeof buffer) {
         dir = buffer;
-    } else if (SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_COMMON_APPDATA, nullptr, 0, buffer))) {
+    } else if (CommonAppData(buffer, sizeof buffer)) {
         dir = std::string(buffer) + "\\Kelvaro\\DeviceSim";
     } else {
         n = GetTempPathA(sizeof buffer, buffer);

@@ -42,6 +42,7 @@ BEGIN_MESSAGE_MAP(CFilteredEdit, CEdit)
     ON_MESSAGE(WM_IME_CHAR, OnImeChar)
     ON_MESSAGE(WM_PASTE, OnPaste)
     ON_MESSAGE(WM_KEYDOWN, OnKeyDown)
+    ON_MESSAGE(EM_LIMITTEXT, OnLimitText)
 END_MESSAGE_MAP()
 
 CString CFilteredEdit::Filter(const char* text) const {
@@ -82,8 +83,12 @@ void CFilteredEdit::OnChar(UINT ch, UINT repeat, UINT flags) {
         return;
     }
     // Control characters are editing commands (backspace, copy, paste...).
-    if (c < 0x20 || Admits(c)) {
+    if (c < 0x20) {
         Default();
+        return;
+    }
+    if (Admits(c)) {
+        if (InsertWithinLimit([this] { Default(); })) MessageBeep(MB_OK);
         return;
     }
     MessageBeep(MB_OK);
@@ -96,12 +101,37 @@ void CFilteredEdit::InsertDoubleByte(unsigned char lead, unsigned char trail) {
     }
     // Inserted as a text of its own, so that both bytes stay together.
     char text[3] = {(char)lead, (char)trail, '\0'};
-    ReplaceSel(text, TRUE);
+    if (InsertWithinLimit([&] { ReplaceSel(text, TRUE); })) MessageBeep(MB_OK);
+}
+
+int CFilteredEdit::InsertWithinLimit(const std::function<void()>& insert) {
+    if (byteLimit_ <= 0) {
+        insert();
+        return 0;
+    }
+    CString before;
+    GetWindowText(before);
+    DWORD start = 0, end = 0;
+    SendMessage(EM_GETSEL, (WPARAM)&start, (LPARAM)&end);
+    insert();
+    CString after;
+    GetWindowText(after);
+    int over = after.GetLength() - byteLimit_;
+    if (over <= 0 || after.GetLength() <= before.GetLength()) return 0;
+    SetWindowText(before);
+    SendMessage(EM_SETSEL, (WPARAM)start, (LPARAM)end);
+    return over;
+}
+
+LRESULT CFilteredEdit::OnLimitText(WPARAM wParam, LPARAM lParam) {
+    byteLimit_ = (int)wParam;
+    return Default();
 }
 
 LRESULT CFilteredEdit::OnImeChar(WPARAM wParam, LPARAM lParam) {
     bool admitted = wParam > 0xFF ? AdmitsDoubleByte() : Admits((unsigned char)wParam);
-    if (admitted) return Default();
+    LRESULT result = 0;
+    if (admitted && !InsertWithinLimit([&] { result = Default(); })) return result;
     MessageBeep(MB_OK);
     return 0;
 }
@@ -122,7 +152,23 @@ LRESULT CFilteredEdit::OnPaste(WPARAM wParam, LPARAM lParam) {
     }
     CString kept = Filter(text);
     if (kept.GetLength() < text.GetLength()) MessageBeep(MB_OK);
-    if (!kept.IsEmpty()) ReplaceSel(kept, TRUE);  // the control keeps to its text limit
+    if (kept.IsEmpty()) return 0;
+    int over = InsertWithinLimit([&] { ReplaceSel(kept, TRUE); });
+    if (over > 0) {
+        // What fits of it, ending on a whole character.
+        int fits = 0, room = kept.GetLength() - over;
+        const char* p = kept;
+        while (p[fits]) {
+            int step = IsDBCSLeadByte((BYTE)p[fits]) && p[fits + 1] ? 2 : 1;
+            if (fits + step > room) break;
+            fits += step;
+        }
+        MessageBeep(MB_OK);
+        if (fits > 0) {
+            CString part(p, fits);
+            ReplaceSel(part, TRUE);
+        }
+    }
     return 0;
 }
 

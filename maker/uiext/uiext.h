@@ -2,6 +2,7 @@
 // the resource module with $name$ references filled in, and two edit controls
 // that admit only what their field can hold.
 #pragma once
+#include <functional>
 #include <windows.h>
 
 #include "common/expand.h"
@@ -31,9 +32,14 @@ public:
 
 // An edit control that lets through only the characters it admits, typed or
 // pasted. Setting its text (WM_SETTEXT) is not filtered.
+//
+// Its text limit counts bytes of the ANSI code page, as the header and the
+// INI files hold them: a double-byte character counts two, and one that would
+// end past the limit is refused whole. (The platform's control may count
+// characters, as Wine's does.)
 class CFilteredEdit : public CEdit {
 public:
-    CFilteredEdit() : leadByte_(0) {}
+    CFilteredEdit() : leadByte_(0), byteLimit_(0) {}
     // The text with every character the control would not admit left out.
     CString Filter(const char* text) const;
 
@@ -45,12 +51,17 @@ protected:
     LRESULT OnImeChar(WPARAM wParam, LPARAM lParam);
     LRESULT OnPaste(WPARAM wParam, LPARAM lParam);
     LRESULT OnKeyDown(WPARAM wParam, LPARAM lParam);
+    LRESULT OnLimitText(WPARAM wParam, LPARAM lParam);
     DECLARE_MESSAGE_MAP()
 
 private:
     bool Admits(unsigned char c) const { return c >= 0x20 && c != 0x7F && AdmitsChar(c); }
     void InsertDoubleByte(unsigned char lead, unsigned char trail);
+    // Inserts through insert; a text that then has more bytes than the limit
+    // goes back to what it was. Returns the bytes it had too many (0: kept).
+    int InsertWithinLimit(const std::function<void()>& insert);
     unsigned char leadByte_;  // first byte of a double-byte character being typed
+    int byteLimit_;           // the text limit in bytes; 0: none set
 };
 
 // Phone numbers: digits, blanks and the dialling characters + - ( ) . / * # ,

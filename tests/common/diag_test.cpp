@@ -43,8 +43,9 @@ TEST(Loud, SwitchOnShowsTheCallerPadded) {
     EXPECT_EQ(nullptr, ValidateBuffer(bad, 256, "EnumIniFields"));
     w.Join();
     ASSERT_TRUE(w.Seen());
-    char address[16];
-    snprintf(address, sizeof address, "0x%08lx", (unsigned long)(ULONG_PTR)bad);
+    char address[24];  // every digit of the address: 8, or 16 in a 64-bit build
+    snprintf(address, sizeof address, "0x%0*llx", (int)(2 * sizeof bad),
+             (unsigned long long)(ULONG_PTR)bad);
     EXPECT_EQ(std::string("Invalid pointer ") + address + " allocated in " + std::string(12, ' ') +
                   "EnumIniFields",
               w.Text());

@@ -18,8 +18,8 @@ void SetSwitch(const char* value) {
 }
 
 std::string Address(const void* p) {
-    char text[16];
-    snprintf(text, sizeof text, "0x%08lx", (unsigned long)(ULONG_PTR)p);
+    char text[24];
+    snprintf(text, sizeof text, "0x%0*llx", (int)(2 * sizeof p), (unsigned long long)(ULONG_PTR)p);
     return text;
 }
 

@@ -180,3 +180,37 @@ TEST(FilteredEdit, DoubleByteCharactersStayWhole) {
     EXPECT_EQ("12", std::string(number.field.Filter(("1" + katakana + "2").c_str())));
     EXPECT_EQ("1" + katakana + "2", std::string(header.field.Filter(("1" + katakana + "2").c_str())));
 }
+
+// The text limit counts bytes: typed, packed or pasted, a double-byte
+// character that would end past it is refused whole, and a paste keeps what
+// fits up to a whole character.
+TEST(FilteredEdit, TextLimitCountsBytes) {
+    if (GetACP() != 932) GTEST_SKIP() << "needs a double-byte code page";
+    EditUnderTest<CFaxHeaderField> header;
+    header.field.LimitText(5);
+    const std::string hyo = "\x95\x5c";  // its second byte is a backslash
+    header.Type("a" + hyo + hyo + hyo + "b");
+    EXPECT_EQ("a" + hyo + hyo, header.Text());  // 5 bytes
+    header.Clear();
+    header.Type(hyo + hyo);
+    SendMessageA(header.window(), WM_CHAR, 0x955C, 1);  // the same character packed
+    header.Type("c");
+    EXPECT_EQ(hyo + hyo + "c", header.Text());
+    header.Type("d");
+    EXPECT_EQ(hyo + hyo + "c", header.Text());
+    // A typed character may replace a selection when the text then fits.
+    SendMessageA(header.window(), EM_SETSEL, 0, -1);
+    header.Type("e");
+    EXPECT_EQ("e", header.Text());
+
+    header.Clear();
+    header.Type("ab");
+    SendMessageA(header.window(), EM_SETSEL, 2, 2);
+    ASSERT_TRUE(PutOnClipboard(header.window(), hyo + hyo + "x"));
+    SendMessageA(header.window(), WM_PASTE, 0, 0);
+    EXPECT_EQ("ab" + hyo, header.Text());  // the second character would end at byte 6
+    if (OpenClipboard(nullptr)) {
+        EmptyClipboard();
+        CloseClipboard();
+    }
+}

@@ -258,5 +258,5 @@ TEST_P(ModemTest, NoAnswerCheckedStoresNo) {
     EXPECT_EQ("0", Ini("Modem"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Languages, AnsweringMachineTest, ::testing::Values("ENU", "DEU"));
-INSTANTIATE_TEST_SUITE_P(Languages, ModemTest, ::testing::Values("ENU", "DEU"));
+INSTANTIATE_TEST_SUITE_P(Languages, AnsweringMachineTest, ::testing::Values("ENU", "DEU", "FRA", "ESP"));
+INSTANTIATE_TEST_SUITE_P(Languages, ModemTest, ::testing::Values("ENU", "DEU", "FRA", "ESP"));

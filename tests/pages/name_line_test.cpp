@@ -314,4 +314,4 @@ TEST_P(BothLanguages, DedicatedRoadThroughTheOptionSavesWhatWasTypedAndChosen) {
     EXPECT_EQ("object 45 type 1 length 2 value 2 result 0", j[5]);
 }
 
-INSTANTIATE_TEST_SUITE_P(Languages, BothLanguages, ::testing::Values("ENU", "DEU"));
+INSTANTIATE_TEST_SUITE_P(Languages, BothLanguages, ::testing::Values("ENU", "DEU", "FRA", "ESP"));

@@ -253,4 +253,4 @@ TEST_F(English, SharedNumberBackWithAnEmptyFieldClearsBothNumbers) {
     EXPECT_EQ("", Prod("VoiceNumber"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Languages, BothLanguages, ::testing::Values("ENU", "DEU"));
+INSTANTIATE_TEST_SUITE_P(Languages, BothLanguages, ::testing::Values("ENU", "DEU", "FRA", "ESP"));

@@ -69,7 +69,8 @@ protected:
     std::unique_ptr<wiztest::OwnRegistryTree> tree_;
 };
 
-// Every language the product ships.
+// The product's languages of code page 1252 (English, German, French,
+// Spanish); Japanese has road tests of its own, under code page 932.
 class BothLanguages : public RoadFixture, public ::testing::WithParamInterface<const char*> {
 protected:
     void SetUp() override { Start(GetParam()); }

@@ -128,4 +128,4 @@ TEST_P(WelcomeTest, CancelAsksAndConfirmedQuitsWithoutSaving) {
     EXPECT_FALSE(Saved());
 }
 
-INSTANTIATE_TEST_SUITE_P(Languages, WelcomeTest, ::testing::Values("ENU", "DEU"));
+INSTANTIATE_TEST_SUITE_P(Languages, WelcomeTest, ::testing::Values("ENU", "DEU", "FRA", "ESP"));

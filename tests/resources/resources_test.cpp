@@ -100,10 +100,22 @@ SIZE TextExtent(HWND control, const std::string& text, int width, UINT flags, bo
     return SIZE{r.right - r.left, r.bottom - r.top};
 }
 
-class ResourceModuleTest : public ::testing::TestWithParam<const char*> {
+// A module, the language of its resources and the ANSI code page its texts
+// need: the pages read them through the ANSI calls.
+struct Module {
+    const char* file;
+    LANGID language;
+    UINT codePage;
+};
+
+class ResourceModuleTest : public ::testing::TestWithParam<Module> {
 protected:
     void SetUp() override {
-        std::string path = wiztest::BinDir() + "\\" + GetParam();
+        // In another code page the texts would come out as "?" and every
+        // measure below would be a measure of question marks.
+        ASSERT_EQ(GetParam().codePage, GetACP())
+            << GetParam().file << " is checked in a process of its own code page";
+        std::string path = wiztest::BinDir() + "\\" + GetParam().file;
         module_ = LoadLibraryA(path.c_str());
         ASSERT_NE(nullptr, module_) << "cannot load " << path;
         previous_ = GetLibraryResourceInstance();
@@ -286,6 +298,51 @@ TEST_P(ResourceModuleTest, OtherIdsAreNoTemplates) {
 }
 
 // ---- texts ----
+
+// Every template and string is marked with the module's language, so the
+// system shows them with that language's fonts and rules.
+TEST_P(ResourceModuleTest, ResourcesCarryTheModulesLanguage) {
+    const LANGID language = GetParam().language;
+    std::vector<int> ids(std::begin(kPages), std::end(kPages));
+    ids.push_back(IDD_QUIT_CONFIRM);
+    for (int id : ids)
+        EXPECT_NE(nullptr, FindResourceExA(module_, (LPCSTR)RT_DIALOG, MAKEINTRESOURCEA(id), language))
+            << "template " << id;
+    // Strings live in blocks of 16: block n holds ids 16 (n - 1) to 16 n - 1.
+    for (UINT id : {(UINT)IDS_TAM_QUESTION, (UINT)IDS_NOT_SET, (UINT)IDS_NAMES_PRODUCT, (UINT)IDS_NAMES_MAKER})
+        EXPECT_NE(nullptr, FindResourceExA(module_, (LPCSTR)RT_STRING, MAKEINTRESOURCEA(id / 16 + 1), language))
+            << "string " << id;
+}
+
+// A character the ANSI code page lacks reaches the pages as "?".
+TEST_P(ResourceModuleTest, EveryTextHasItsCharactersInTheCodePage) {
+    auto representable = [](const std::wstring& text) {
+        BOOL lost = FALSE;
+        if (text.empty()) return true;
+        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.c_str(), -1, nullptr, 0, nullptr, &lost);
+        return !lost;
+    };
+    std::vector<int> ids(std::begin(kPages), std::end(kPages));
+    ids.push_back(IDD_QUIT_CONFIRM);
+    for (int id : ids) {
+        HWND d = Dialog(id);
+        std::vector<HWND> windows = Children(d);
+        windows.push_back(d);
+        for (HWND w : windows) {
+            wchar_t text[1024] = L"";
+            GetWindowTextW(w, text, 1024);
+            EXPECT_TRUE(representable(text)) << "template " << id << ", control " << GetDlgCtrlID(w);
+        }
+    }
+    std::vector<int> strings(std::begin(kMessageStrings), std::end(kMessageStrings));
+    for (int first : {IDS_NAMES_PRODUCT, IDS_NAMES_MAKER})
+        for (int id = first; !String(id).empty() && String(id)[0] != '*'; ++id) strings.push_back(id);
+    for (int id : strings) {
+        wchar_t text[1024] = L"";
+        LoadStringW(module_, id, text, 1024);
+        EXPECT_TRUE(representable(text)) << "string " << id;
+    }
+}
 
 TEST_P(ResourceModuleTest, DialogTextsExpandCompletely) {
     std::vector<int> ids(std::begin(kPages), std::end(kPages));
@@ -486,16 +543,28 @@ TEST_P(ResourceModuleTest, ArtworkIsEightBitWithTheWizardPalette) {
         ASSERT_NE(nullptr, bitmap);
         DeleteObject(bitmap);
     }
-    // The picture fills the art frame without being stretched.
+    // The picture is stretched onto the art frame: in the Western dialog font
+    // it fits exactly; in any font it keeps its shape and is never enlarged.
     RECT r;
     GetClientRect(GetDlgItem(Dialog(IDD_WELCOME), IDC_ARTWORK), &r);
-    EXPECT_EQ(wizard.info.biWidth, r.right);
-    EXPECT_EQ(wizard.info.biHeight, r.bottom);
+    if (GetParam().codePage == 1252) {
+        EXPECT_EQ(wizard.info.biWidth, r.right);
+        EXPECT_EQ(wizard.info.biHeight, r.bottom);
+    }
+    EXPECT_LE(r.right, wizard.info.biWidth);
+    EXPECT_LE(r.bottom, wizard.info.biHeight);
+    double picture = (double)wizard.info.biWidth / wizard.info.biHeight;
+    double frame = (double)r.right / r.bottom;
+    EXPECT_NEAR(picture, frame, picture * 0.02) << "frame " << r.right << " x " << r.bottom;
 }
 
-INSTANTIATE_TEST_SUITE_P(Languages, ResourceModuleTest, ::testing::Values("FXWRES.ENU", "FXWRES.DEU"),
-                         [](const ::testing::TestParamInfo<const char*>& info) {
-                             return std::string(info.param).substr(7);
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Languages, ResourceModuleTest,
+    ::testing::Values(Module{"FXWRES.ENU", MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), 1252},
+                      Module{"FXWRES.DEU", MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN), 1252},
+                      Module{"FXWRES.FRA", MAKELANGID(LANG_FRENCH, SUBLANG_FRENCH), 1252},
+                      Module{"FXWRES.ESP", MAKELANGID(LANG_SPANISH, SUBLANG_SPANISH_MODERN), 1252},
+                      Module{"FXWRES.JPN", MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT), 932}),
+    [](const ::testing::TestParamInfo<Module>& info) { return std::string(info.param.file).substr(7); });
 
 }  // namespace

@@ -356,6 +356,32 @@ TEST_F(Settings, DoubleByteNameReachesTheDeviceAsQuestionMarks) {
     EXPECT_EQ(std::string(25, 'a'), FaxSettings.UserName.GetString());
 }
 
+// The device's 26 bytes of name get the same whole-character cut as the
+// registered owner: a character that does not fit is left out, not sent as a
+// "?" for its first half.
+TEST_F(Settings, DeviceCutsKeepWholeCharacters) {
+    if (!DoubleByteCodePage()) GTEST_SKIP() << "needs code page 932";
+    Connect();
+    const std::string kanji = "\x95\x5c";  // second byte 0x5C
+    std::string thirteen;
+    for (int i = 0; i < 13; ++i) thirteen += kanji;
+    const struct { std::string name, device; } cases[] = {
+        {thirteen, std::string(13, '?')},                                   // 26 bytes: all of it
+        {"a" + thirteen, "a" + std::string(12, '?')},                       // 27: the last one goes
+        {"a" + std::string(24, 'b') + kanji, "a" + std::string(24, 'b')},  // 27
+        {std::string(24, 'b') + kanji, std::string(24, 'b') + "?"},        // 26
+    };
+    for (const auto& c : cases) {
+        FaxSettings.UserName = c.name.c_str();
+        FaxSettings.FaxNumber = "+81 3 5555 0100 1234 5678";
+        FaxSettings.SaveFaxSettings();
+        devsim::DeviceState s = device_.State();
+        EXPECT_EQ(c.device, s.objects[32].bytes) << c.name.size() << " bytes";
+        EXPECT_EQ("+81 3 5555 0100 1234 ", s.objects[31].bytes);
+        EXPECT_EQ(c.name, Prod("UserName"));
+    }
+}
+
 TEST_F(Settings, SameFaxAndVoiceNumberComparesDigits) {
     struct Case {
         const char* fax;

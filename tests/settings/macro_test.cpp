@@ -164,3 +164,25 @@ TEST(MacroText, DoubleByteCharactersStayWhole) {
     EXPECT_STREQ(GetACP() == 932 ? "ab" : "ab\x95", b.c_str());
     EXPECT_TRUE(b.Intact());
 }
+
+// A user whose name has double-byte characters (Wine takes it from
+// WINEUSERNAME), second bytes 0x5C among them: the macro gives the whole name.
+TEST(MacroText, UserNameOfDoubleByteCharacters) {
+    if (GetACP() != 932) GTEST_SKIP() << "needs code page 932";
+    wchar_t previous[256] = L"";
+    DWORD had = GetEnvironmentVariableW(L"WINEUSERNAME", previous, 256);
+    ASSERT_TRUE(SetEnvironmentVariableW(L"WINEUSERNAME", L"\u8868\u80fd\u30bd\u5c71\u7530"));
+    wchar_t wide[64] = L"";
+    DWORD size = 64;
+    bool known = GetUserNameW(wide, &size);
+    char out[MacroFieldSize] = "";
+    ExpandMacroField("%username%|", 1, out, sizeof out, MACRO_ALL, nullptr);
+    SetEnvironmentVariableW(L"WINEUSERNAME", had ? previous : nullptr);
+    ASSERT_TRUE(known);
+    char user[128] = "";
+    WideCharToMultiByte(CP_ACP, 0, wide, -1, user, sizeof user, nullptr, nullptr);
+    EXPECT_EQ(std::string(user) + "|", out);
+    if (wcscmp(wide, L"\u8868\u80fd\u30bd\u5c71\u7530") == 0) {
+        EXPECT_EQ("\x95\x5c\x94\x5c\x83\x5c\x8e\x52\x93\x63|", std::string(out));
+    }
+}

@@ -121,7 +121,8 @@ void DemoInstall::Install(const DemoOptions& options) {
     registration_ = options.Registration;
     line_ = builtInNames_ ? "Corvantis" : wiztest::UniqueName("Whole");
     std::string folder = root_.path();
-    for (const char* part : {"\\Program Files", "\\Kelvaro", "\\Corvantis"}) {
+    for (const std::string& part : {std::string("\\Program Files"), std::string("\\Kelvaro"),
+                                    "\\" + options.Folder}) {
         folder += part;
         CreateDirectoryA(folder.c_str(), nullptr);
     }
@@ -146,8 +147,8 @@ bool DemoInstall::CopyProgramFiles(const DemoOptions& options) {
     std::vector<std::string> required = {"faxwiz.exe", "devaccess.dll", "evobject.dll"};
     std::vector<std::string> optional = {"link.dll", "msgbox.dll", "register.exe"};
     if (options.ResourceModules) {
-        required.push_back("FXWRES.ENU");
-        required.push_back("FXWRES.DEU");
+        for (const char* language : {"ENU", "DEU", "JPN", "FRA", "ESP"})
+            required.push_back(std::string("FXWRES.") + language);
     }
     for (const std::string& name : required) {
         if (!wiztest::CopyBuiltFile(name, programDir_ + "\\" + name)) {
@@ -158,12 +159,13 @@ bool DemoInstall::CopyProgramFiles(const DemoOptions& options) {
     for (const std::string& name : optional) wiztest::CopyBuiltFile(name, programDir_ + "\\" + name);
 
     std::string product = wiztest::SourceDir() + "\\product";
-    std::string prodinfo = wiztest::ReadFile(product + "\\prodinfo.ini");
+    std::string texts = wiztest::BinaryDir() + "\\installed-texts\\" + options.Language;
+    std::string prodinfo = wiztest::ReadFile(texts + "\\prodinfo.ini");
     std::string ini = wiztest::ReadFile(product + "\\corvfax.ini");
-    std::string summary = wiztest::ReadFile(product + "\\summary.ini");
-    std::string readme = wiztest::ReadFile(product + "\\HELP\\README.TXT");
+    std::string summary = wiztest::ReadFile(texts + "\\summary.ini");
+    std::string readme = wiztest::ReadFile(texts + "\\README.TXT");
     if (prodinfo.empty() || ini.empty() || summary.empty() || readme.empty()) {
-        error_ = "the product files cannot be read from " + product;
+        error_ = "the product files cannot be read from " + product + " and " + texts;
         return false;
     }
     if (options.ProdInfo) {

@@ -2,7 +2,9 @@
 // but in places of the test's own: the program folder in a temporary folder,
 // the registry tree under a product-line name of its own (unless the test
 // asks for the built-in one), the simulated devices in a folder of their own.
-// Files and keys come from the product folder of the sources and the build.
+// Files and keys come from the product folder of the sources and the build;
+// the product's texts as the installer writes them (build folder
+// "installed-texts", in the code page of the language).
 // Everything is removed again when the object goes.
 //
 // What stays shared with the rest of the prefix, and is why these tests take
@@ -22,11 +24,14 @@ namespace wholetest {
 
 struct DemoOptions {
     bool ProdInfo = true;         // prodinfo.ini beside the program
-    bool ResourceModules = true;  // FXWRES.ENU and FXWRES.DEU beside it
+    bool ResourceModules = true;  // FXWRES.<language> of every language beside it
     bool ProdIniFileValue = true; // "ProdIniFile" in the registry's Env key
     bool Registration = false;    // register the registration program (link 9936)
     bool BuiltInNames = false;    // the registry tree under "\Kelvaro\Corvantis"
+    // The registry's "Language"; the product's texts are installed in it too.
     std::string Language = "ENU";
+    // The program folder's own name (inside "Program Files\Kelvaro").
+    std::string Folder = "Corvantis";
 };
 
 class DemoInstall {

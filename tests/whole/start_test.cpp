@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <stdio.h>
+#include <stdlib.h>
 
 #include "common/registry/devices.h"
 #include "tests/whole/whole_fixture.h"
@@ -104,6 +105,43 @@ TEST(Start, HiddenMainWindow) {
     EXPECT_FALSE(IsWindowEnabled(main));
 
     CancelWizard(wizard, page);
+}
+
+// The benchmark's breakdown: with WIZ_TIMING set the program marks its steps
+// in order, from its start to the first page on the screen and on past Next.
+TEST(Start, TimingMarksFollowTheStartAndThePageChange) {
+    DemoInstall demo;
+    ASSERT_EQ("", demo.Error());
+    wiztest::TempDir dir;
+    std::string file = dir.File("marks.txt");
+    SetEnvironmentVariableA("WIZ_TIMING", file.c_str());
+    wizdrive::Program wizard;
+    HWND page = StartAtWelcome(wizard, demo);
+    SetEnvironmentVariableA("WIZ_TIMING", nullptr);
+    ASSERT_NE(nullptr, page);
+    ASSERT_TRUE(wizdrive::Click(page, kNextButton));
+    HWND second = wizard.WaitForActive(2808, kDialogTimeoutMs);
+    ASSERT_NE(nullptr, second);
+    CancelWizard(wizard, second);
+
+    std::vector<std::string> steps;
+    double last = 0;
+    for (const std::string& line : Lines(wiztest::ReadFile(file))) {
+        if (line.empty()) continue;
+        size_t blank = line.find(' ');
+        ASSERT_NE(std::string::npos, blank) << line;
+        double ms = atof(line.substr(0, blank).c_str());
+        EXPECT_GE(ms, last) << line;
+        last = ms;
+        steps.push_back(line.substr(blank + 1));
+    }
+    std::vector<std::string> expected = {"start", "resource module loaded", "device connection",
+                                         "start message", "page 2805 shown", "page 2805 next",
+                                         "page 2808 shown"};
+    size_t at = 0;
+    for (const std::string& step : steps)
+        if (at < expected.size() && step == expected[at]) ++at;
+    EXPECT_EQ(expected.size(), at) << "missing or out of order: " << expected[at];
 }
 
 TEST(Start, ResourceModuleFollowsTheLanguageOfTheInstallation) {

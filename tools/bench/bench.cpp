@@ -1,14 +1,19 @@
-// bench <wizard program> <floor program> [runs]
+// bench <wizard program> <floor program> [runs] [--breakdown]
 // Times the wizard under this machine's Wine as a person meets it: from the
 // program's start to its first page on the screen, and from a press of Next
 // to the next page on the screen. The same is timed for the floor program,
 // the platform's plain dialog boxes showing two pages alike, and the medians
 // of both and their ratio are printed. Runs take turns, so that both meet the
 // same conditions. The wizard needs its product installed (scripts/bench.sh).
+// With --breakdown the wizard also records its own steps (WIZ_TIMING) and the
+// medians of each step of the start and of the page change are printed.
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 
 #include <algorithm>
+#include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -54,6 +59,72 @@ void EndProgram(wizdrive::Program& program) {
         if (program.WaitForExit(3000)) return;
     }
     program.Kill();
+}
+
+// The wizard's own marks of one run: (milliseconds since its process was
+// created, step), in order.
+typedef std::vector<std::pair<double, std::string>> Marks;
+
+Marks ReadMarks(const std::string& file) {
+    Marks marks;
+    FILE* f = fopen(file.c_str(), "rb");
+    if (!f) return marks;
+    char line[256];
+    while (fgets(line, sizeof line, f)) {
+        char* end = nullptr;
+        double ms = strtod(line, &end);
+        if (end == line) continue;
+        std::string step = end + (*end == ' ' ? 1 : 0);
+        while (!step.empty() && (step.back() == '\n' || step.back() == '\r')) step.pop_back();
+        marks.emplace_back(ms, step);
+    }
+    fclose(f);
+    return marks;
+}
+
+// Steps in the order first seen, each with its durations over the runs.
+struct Breakdown {
+    std::vector<std::string> order;
+    std::map<std::string, std::vector<double>> times;
+    std::vector<double> totals;
+    void Add(const std::string& step, double ms) {
+        if (!times.count(step)) order.push_back(step);
+        times[step].push_back(ms);
+    }
+};
+
+// The start: every mark up to the first page on the screen, each step the
+// time since the mark before (the first since the process was created: the
+// loader, the libraries and the runtime).
+void AddStart(const Marks& marks, int firstPage, Breakdown& start) {
+    std::string last = "page " + std::to_string(firstPage) + " shown";
+    double before = 0;
+    std::string previous = "process created";
+    for (const auto& mark : marks) {
+        start.Add(previous + " -> " + mark.second, mark.first - before);
+        before = mark.first;
+        previous = mark.second;
+        if (mark.second == last) {
+            start.totals.push_back(mark.first);
+            return;
+        }
+    }
+}
+
+// The page change: from the first page's Next to the next page on the screen.
+void AddChange(const Marks& marks, int firstPage, Breakdown& change) {
+    std::string from = "page " + std::to_string(firstPage) + " next";
+    size_t i = 0;
+    while (i < marks.size() && marks[i].second != from) ++i;
+    if (i == marks.size()) return;
+    double begin = marks[i].first;
+    for (size_t j = i + 1; j < marks.size(); ++j) {
+        change.Add(marks[j - 1].second + " -> " + marks[j].second, marks[j].first - marks[j - 1].first);
+        if (marks[j].second.find(" shown") != std::string::npos) {
+            change.totals.push_back(marks[j].first - begin);
+            return;
+        }
+    }
 }
 
 bool Measure(const std::string& exe, Sample& sample) {
@@ -108,25 +179,63 @@ void PrintRow(const char* what, const std::vector<double>& wizard, const std::ve
     printf("%-26s wizard %8.1f ms   floor %8.1f ms   ratio %5.2f\n", what, w, f, f > 0 ? w / f : 0.0);
 }
 
+void PrintBreakdown(const char* what, const Breakdown& b) {
+    printf("\n%s, medians of each step (ms):\n", what);
+    double sum = 0;
+    for (const std::string& step : b.order) {
+        double m = Median(b.times.at(step));
+        sum += m;
+        printf("  %8.2f  %s\n", m, step.c_str());
+    }
+    printf("  %8.2f  sum of the medians; median of the totals %.2f\n", sum, Median(b.totals));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 3 || argc > 4) {
-        fprintf(stderr, "usage: bench <wizard program> <floor program> [runs]\n");
+    std::vector<std::string> args;
+    bool breakdown = false;
+    for (int i = 1; i < argc; ++i) {
+        if (!strcmp(argv[i], "--breakdown"))
+            breakdown = true;
+        else
+            args.push_back(argv[i]);
+    }
+    if (args.size() < 2 || args.size() > 3) {
+        fprintf(stderr, "usage: bench <wizard program> <floor program> [runs] [--breakdown]\n");
         return 2;
     }
-    int runs = argc == 4 ? atoi(argv[3]) : 7;
+    int runs = args.size() == 3 ? atoi(args[2].c_str()) : 7;
     if (runs < 1 || runs > 100) runs = 7;
+    const char* wizardExe = args[0].c_str();
+    const char* floorExe = args[1].c_str();
+    char temp[MAX_PATH] = "";
+    GetTempPathA(sizeof temp, temp);
+    std::string marksFile = std::string(temp) + "wizbench-" + std::to_string(GetCurrentProcessId()) +
+                            ".txt";
+    Breakdown start, change;
 
     // One start of each before timing: the first start of any program under
     // a fresh Wine server pays for loading the server and the system libraries.
     Sample warm;
-    if (!Measure(argv[1], warm) || !Measure(argv[2], warm)) return 1;
+    if (!Measure(wizardExe, warm) || !Measure(floorExe, warm)) return 1;
 
     std::vector<double> wizardFirst, wizardNext, floorFirst, floorNext;
     for (int i = 0; i < runs; ++i) {
         Sample w, f;
-        if (!Measure(argv[1], w) || !Measure(argv[2], f)) return 1;
+        // Only the wizard writes marks; the variable is inherited by it alone.
+        if (breakdown) {
+            DeleteFileA(marksFile.c_str());
+            SetEnvironmentVariableA("WIZ_TIMING", marksFile.c_str());
+        }
+        bool measured = Measure(wizardExe, w);
+        SetEnvironmentVariableA("WIZ_TIMING", nullptr);
+        if (!measured || !Measure(floorExe, f)) return 1;
+        if (breakdown) {
+            Marks marks = ReadMarks(marksFile);
+            AddStart(marks, kFirstPage, start);
+            AddChange(marks, kFirstPage, change);
+        }
         wizardFirst.push_back(w.first);
         if (w.next >= 0) wizardNext.push_back(w.next);
         floorFirst.push_back(f.first);
@@ -138,5 +247,10 @@ int main(int argc, char** argv) {
     printf("\nMedians of %d runs (start to first page, Next to next page):\n", runs);
     PrintRow("start to first page", wizardFirst, floorFirst);
     PrintRow("Next to next page", wizardNext, floorNext);
+    if (breakdown) {
+        DeleteFileA(marksFile.c_str());
+        PrintBreakdown("Start to the first page on the screen, inside the wizard", start);
+        PrintBreakdown("Next to the next page on the screen, inside the wizard", change);
+    }
     return 0;
 }

@@ -1,12 +1,14 @@
 // wizwalk <wizard program> <picture folder> [wizard arguments ...]
 // Starts the wizard and walks it along one road, as a person would: types a
-// name, a company and fax and voice numbers where pages ask for them, keeps
+// name, a company and fax and voice numbers where pages ask for them (those
+// of a person of the user's language), keeps
 // the other answers, presses Next on every page and closes the text editor
 // and the registration program the last page starts. Before it leaves a
 // window it saves a picture of it as NN-<name>.bmp in the folder.
 // Exit code: 0 when the wizard ended by itself, 1 when the walk failed, 2 for
 // a wrong command line.
 #include <stdio.h>
+#include <string.h>
 
 #include <string>
 
@@ -69,6 +71,52 @@ void WaitUntilDrawn(HWND window) {
     SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
 }
 
+// A text of the user's code page.
+std::string Ansi(const wchar_t* text) {
+    int size = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    std::string out(size > 0 ? size : 1, '\0');
+    WideCharToMultiByte(CP_ACP, 0, text, -1, &out[0], size, nullptr, nullptr);
+    out.resize(strlen(out.c_str()));
+    return out;
+}
+
+// What a person of the user's language types: their own names and numbers,
+// in Japanese with characters whose second byte is a backslash (表, ソ).
+wizdrive::RoadAnswers AnswersForTheUser() {
+    wizdrive::RoadAnswers answers;
+    switch (PRIMARYLANGID(GetUserDefaultLangID())) {
+    case LANG_JAPANESE:
+        answers.UserName = Ansi(L"山田 花子");
+        answers.Company = Ansi(L"表参道ソフトウェア株式会社");
+        answers.FaxNumber = "+81 3 5555 0100";
+        answers.VoiceNumber = "+81 3 5555 0199";
+        answers.SharedNumber = "+81 3 5555 0123";
+        break;
+    case LANG_FRENCH:
+        answers.UserName = Ansi(L"Hélène Lefèvre");
+        answers.Company = Ansi(L"Imprimerie Lefèvre & Fils");
+        answers.FaxNumber = "+33 1 55 55 01 00";
+        answers.VoiceNumber = "+33 1 55 55 01 99";
+        answers.SharedNumber = "+33 1 55 55 01 23";
+        break;
+    case LANG_SPANISH:
+        answers.UserName = Ansi(L"José Muñoz");
+        answers.Company = Ansi(L"Artes Gráficas Muñoz S.L.");
+        answers.FaxNumber = "+34 91 555 01 00";
+        answers.VoiceNumber = "+34 91 555 01 99";
+        answers.SharedNumber = "+34 91 555 01 23";
+        break;
+    case LANG_GERMAN:
+        answers.UserName = Ansi(L"Jürgen Weiß");
+        answers.Company = Ansi(L"Druckerei Weiß GmbH");
+        answers.FaxNumber = "+49 30 5550100";
+        answers.VoiceNumber = "+49 30 5550199";
+        answers.SharedNumber = "+49 30 5550123";
+        break;
+    }
+    return answers;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -104,7 +152,7 @@ int main(int argc, char** argv) {
         printf("  %-14s %s\n", name.c_str(), saved ? file : "(no picture)");
         fflush(stdout);
     };
-    wizdrive::RoadReport report = wizdrive::WalkRoad(wizard, wizdrive::RoadAnswers(),
+    wizdrive::RoadReport report = wizdrive::WalkRoad(wizard, AnswersForTheUser(),
                                                      kWalkTimeoutMs, shown);
     for (const std::string& text : report.MessageTexts) printf("  message: %s\n", text.c_str());
     if (!report.Failure.empty()) {
