@@ -172,9 +172,9 @@ case_install() {
 
 case_default_language() {
   local run locale expected
-  # locale of the user, language installed: a language with a module, one
-  # of the same language elsewhere, and one without a module.
-  for run in "de_DE DEU" "de_AT DEU" "en_GB ENU" "pt_BR ENU"; do
+  # locale of the user, language installed: languages with a module, the
+  # same languages elsewhere, and one without a module.
+  for run in "de_DE DEU" "de_AT DEU" "en_GB ENU" "ja_JP JPN" "fr_CA FRA" "es_MX ESP" "pt_BR ENU"; do
     read -r locale expected <<<"$run"
     wiz_wineserver -k >/dev/null 2>&1
     MSI_LOCALE=$locale.UTF-8 msi_install "$msi" || fail "$locale: msiexec /i ended with $?"
