@@ -12,6 +12,8 @@
 #   new version's with it);
 # - a rebuild of the same version replaces the installed one as well
 #   (VersionMaxInclusive 0x200 beside MigrateFeatures 0x1);
+# - INSTALLDIR, LANGUAGE and RUNWIZARD reach the elevated part of an
+#   interactive install (SecureCustomProperties; wixl has no Secure="yes");
 # - uninstall removes the product's registry tree and the registration link
 #   whole (Registry rows named "-"), and the Start menu folder (RemoveFile).
 # The package appears only when all of this worked.
@@ -45,6 +47,8 @@ query() { msibuild "$work" -q "$1"; }
 read -r code max < <(msiinfo export "$work" Upgrade | awk -F '\t' '{ sub(/\r$/, "") } $7 == "WIX_UPGRADE_DETECTED" { print $1, $3 }')
 query "DELETE FROM Upgrade WHERE ActionProperty = 'WIX_UPGRADE_DETECTED'"
 query "INSERT INTO Upgrade (UpgradeCode, VersionMax, Attributes, ActionProperty) VALUES ('$code', '$max', 513, 'WIX_UPGRADE_DETECTED')"
+secure=$(msiinfo export "$work" Property | tr -d '\r' | awk -F '\t' '$1 == "SecureCustomProperties" { print $2 }')
+query "UPDATE Property SET Value = '${secure:+$secure;}INSTALLDIR;LANGUAGE;RUNWIZARD' WHERE Property = 'SecureCustomProperties'"
 query "UPDATE InstallExecuteSequence SET Sequence = 1401 WHERE Action = 'RemoveExistingProducts'"
 for pair in "$@"; do
   query "UPDATE Component SET Condition = 'LANGUAGE = \"${pair#*=}\"' WHERE Component = '${pair%%=*}'"
