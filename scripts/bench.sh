@@ -26,7 +26,7 @@ build=$(realpath -m "${BUILD_DIR:-build}/$WIZ_ARCH")
 echo "bench: the $WIZ_ARCH build under Wine's ${WINEARCH#win}-bit loader"
 cmake -S . -B "$build" -DWIZ_ARCH="$WIZ_ARCH" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j2 --target faxwiz res_enu res_deu devaccess evobject link msgbox \
-  devtool register bench benchfloor >/dev/null
+  devtool register bench benchfloor msi >/dev/null
 
 prefix=$(realpath -m "${BENCH_PREFIX:-$build/wineprefix-bench}")
 export WINEPREFIX=$prefix

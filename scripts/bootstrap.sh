@@ -20,6 +20,9 @@ declare -A CHECK=(
   [wine64]=/usr/lib/wine/wine64
   [cmake]=/usr/bin/cmake
   [googletest]=/usr/src/googletest/CMakeLists.txt
+  # build the MSI package from its WiX source (msibuild: the rows wixl cannot write)
+  [wixl]=/usr/bin/wixl
+  [msitools]=/usr/bin/msibuild
   [xvfb]=/usr/bin/Xvfb
   [x11-apps]=/usr/bin/xwd
   [imagemagick]=/usr/bin/convert-im6.q16

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Corvantis demo product into a Wine prefix, as its installer
-# would leave it:
+# Installs the Corvantis demo product into a Wine prefix with its installer,
+# the build's MSI package (target msi), and sets up the simulated printer the
+# demo needs, which is no part of the product and so not of the package:
 #   install-demo.sh <wineprefix> <build dir> [ENU|DEU|JPN|FRA|ESP]
 #
 #   C:\Program Files\Kelvaro\Corvantis          programs, resource modules, prodinfo.ini
@@ -9,15 +10,17 @@
 #   C:\Program Files\Kelvaro\Corvantis\HELP     README.TXT
 #   HKLM\Software\Kelvaro\Corvantis             Env, Install, Models, Devices (77 default, 78)
 #   HKLM\Software\Kelvaro\Links\9936            product registration (register.exe)
+#   C:\ProgramData\Kelvaro\DeviceSim            simulated devices 77 and 78 (devtool)
 #
-# The language (default ENU) becomes the registry value "Language", which
-# picks the resource module FXWRES.<language>, and chooses the summary
-# template and README.TXT (product/lang/<language>; English at the top of
-# product/). Texts are kept in UTF-8 and installed in the ANSI code page the
-# programs read them in: 932 for Japanese, 1252 for the others; prodinfo.ini
-# section by section. Installing again resets the product's
-# registry tree and files to their first state. A prefix that does not exist
-# yet is created (null display driver unless WIZ_PREFIX_MODE=x11).
+# The language (default ENU) is the package's LANGUAGE: the registry value
+# "Language", which picks FXWRES.<language>, and the summary template and
+# README.TXT installed (product/lang/<language>, in its code page).
+# WIZ_MSI names another package. Installing again puts the demo back to its
+# first state: the product is removed, then the data files it keeps for the
+# person (corvfax.ini, summary.txt) too, and installed afresh. When the
+# package cannot be installed, the script says so and stops; Windows Installer
+# has then rolled back whatever it began. A prefix that does not exist yet is
+# created (null display driver unless WIZ_PREFIX_MODE=x11).
 set -euo pipefail
 
 usage() {
@@ -31,8 +34,6 @@ prefix=$(realpath -m "$1")
 build=$(realpath -m "$2")
 language=${3:-ENU}
 case $language in ENU|DEU|JPN|FRA|ESP) ;; *) echo "install-demo: language must be ENU, DEU, JPN, FRA or ESP" >&2; exit 2 ;; esac
-texts=$product
-[ "$language" = ENU ] || texts=$product/lang/$language
 bin=$build/bin
 [ -d "$bin" ] || { echo "install-demo: no build output in $bin" >&2; exit 1; }
 
@@ -45,68 +46,39 @@ if [ ! -f "$prefix/system.reg" ]; then
 fi
 
 programdir="$prefix/drive_c/Program Files/Kelvaro/Corvantis"
-datadir="$programdir/Data"
-helpdir="$programdir/HELP"
-mkdir -p "$programdir" "$datadir" "$helpdir"
-
-# Text files get Windows line ends and the language's code page, as the
-# installer would write them (prodinfo.ini: each language's section in its own).
-copy_text() {
-  python3 "$here/scripts/ansi-text.py" "$language" "$1" "$2"
-}
-
-# ---- programs and libraries ----
 installed=()
 missing=()
-# copy_binary <file> [required]: copies what the build made.
-copy_binary() {
-  if [ -f "$bin/$1" ]; then
-    cp -f "$bin/$1" "$programdir/"
-    installed+=("$1")
-  elif [ "${2:-}" = required ]; then
-    missing+=("$1")
-  fi
-}
-copy_binary faxwiz.exe required
-# Maker libraries that are DLLs and the tools are built under their folders' names.
-for dir in "$here"/maker/*/ "$here"/tools/*/; do
-  [ -f "$dir/CMakeLists.txt" ] || continue
-  copy_binary "$(basename "$dir").dll"
-  copy_binary "$(basename "$dir").exe"
-done
-resmodules=0
-for module in "$bin"/FXWRES.*; do
-  [ -f "$module" ] || continue
-  cp -f "$module" "$programdir/"
-  installed+=("$(basename "$module")")
-  resmodules=1
-done
-[ $resmodules = 1 ] || missing+=("FXWRES.$language")
 
-# ---- product files ----
-copy_text "$product/prodinfo.ini" "$programdir/prodinfo.ini"
-copy_text "$product/corvfax.ini" "$datadir/corvfax.ini"
-copy_text "$texts/HELP/README.TXT" "$helpdir/README.TXT"
-if [ -f "$texts/summary.ini" ]; then
-  copy_text "$texts/summary.ini" "$datadir/summary.ini"
-else
-  missing+=("summary.ini")
-fi
-rm -f "$datadir/summary.txt" "$datadir/registration.log"
-
-# ---- registry ----
-wiz_wine reg delete 'HKLM\Software\Kelvaro\Corvantis' /f >/dev/null 2>&1 || true
-wiz_wine reg delete 'HKLM\Software\Kelvaro\Links\9936' /f >/dev/null 2>&1 || true
-regfile="$prefix/drive_c/windows/temp/corvantis-install.reg"
-mkdir -p "$(dirname "$regfile")"
-sed "s/^\"Language\"=\"ENU\"/\"Language\"=\"$language\"/; s/\r$//; s/$/\r/" \
-  "$product/corvantis.reg" > "$regfile"
-wiz_wine regedit /S 'C:\windows\temp\corvantis-install.reg' >/dev/null 2>&1
-rm -f "$regfile"
-if ! wiz_wine reg query 'HKLM\Software\Kelvaro\Corvantis\Devices\0' /v DefDevID >/dev/null 2>&1; then
-  echo "install-demo: the registry tree could not be written" >&2
+# ---- the product, through its package ----
+package=${WIZ_MSI:-$(ls -t "$build"/Corvantis-Fax-*.msi 2>/dev/null | head -n 1)}
+if [ -z "$package" ] || [ ! -f "$package" ]; then
+  echo "install-demo: no package ${package:-Corvantis-Fax-*.msi in $build} (build the target msi)" >&2
   exit 1
 fi
+package_w=$(wiz_winepath -w "$(realpath "$package")")
+log="$prefix/drive_c/windows/temp/corvantis-install.log"
+mkdir -p "$(dirname "$log")"
+# An installed demo goes first, with what it leaves for the person.
+wiz_wine msiexec /x "$package_w" /qn >/dev/null 2>&1 || true
+rm -f "$programdir/Data/corvfax.ini" "$programdir/Data/summary.txt" "$programdir/Data/registration.log"
+# Marks left by another build of the same version, which /x does not know.
+wiz_wine reg delete 'HKLM\Software\Kelvaro\Corvantis' /f >/dev/null 2>&1 || true
+status=0
+wiz_wine msiexec /i "$package_w" /qn LANGUAGE="$language" /l* 'C:\windows\temp\corvantis-install.log' \
+  >/dev/null 2>&1 || status=$?
+# 3010 (seen as 194 in the low byte): installed, a restart would complete it.
+if [ $status != 0 ] && [ $status != 194 ]; then
+  echo "install-demo: the package $package could not be installed (msiexec exit code $status)" >&2
+  if [ -s "$log" ]; then
+    iconv -f UTF-16LE -t UTF-8 "$log" 2>/dev/null | tr -d '\r' | grep -iE 'error|failed|must be' | head -n 5 | sed 's/^/  /' >&2 || true
+  fi
+  exit 1
+fi
+if ! wiz_wine reg query 'HKLM\Software\Kelvaro\Corvantis\Devices\0' /v DefDevID >/dev/null 2>&1; then
+  echo "install-demo: the package ran, but the product's registry tree is not there" >&2
+  exit 1
+fi
+installed+=("$(basename "$package")")
 
 # ---- simulated devices ----
 # The device access stand-in keeps one state file per device id (folder:

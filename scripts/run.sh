@@ -52,6 +52,8 @@ echo "run: the $WIZ_ARCH build (in $build)"
 cmake -S . -B "$build" -DWIZ_ARCH="$WIZ_ARCH" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j2 --target faxwiz res_enu res_deu res_jpn res_fra res_esp devaccess evobject link msgbox \
   devtool register shutdownreq wizwalk
+# The product's installer: install-demo.sh installs the demo with it.
+cmake --build "$build" -j2 --target msi
 
 prefix=$(realpath -m "${RUN_PREFIX:-$build/wineprefix-run}")
 export WINEPREFIX=$prefix

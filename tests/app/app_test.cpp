@@ -199,7 +199,7 @@ BOOL CALLBACK CollectType(HMODULE, LPSTR type, LONG_PTR list) {
 
 }  // namespace
 
-TEST(Instance, ProgramCarriesItsIconVersionAndMissingModuleMessage) {
+TEST(Instance, ProgramCarriesItsIconManifestVersionAndMissingModuleMessage) {
     HMODULE image = LoadLibraryExA((BinDir() + "\\faxwiz.exe").c_str(), nullptr,
                                    LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_NE(nullptr, image);
@@ -207,7 +207,8 @@ TEST(Instance, ProgramCarriesItsIconVersionAndMissingModuleMessage) {
     EnumResourceTypesA(image, CollectType, reinterpret_cast<LONG_PTR>(&types));
     std::sort(types.begin(), types.end());
     std::vector<UINT_PTR> expected = {(UINT_PTR)RT_ICON, (UINT_PTR)RT_GROUP_ICON,
-                                      (UINT_PTR)RT_VERSION, (UINT_PTR)RT_STRING};
+                                      (UINT_PTR)RT_VERSION, (UINT_PTR)RT_STRING,
+                                      (UINT_PTR)RT_MANIFEST};
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(expected, types);
     EXPECT_NE(nullptr, FindResourceA(image, MAKEINTRESOURCEA(1), RT_GROUP_ICON));
@@ -216,6 +217,32 @@ TEST(Instance, ProgramCarriesItsIconVersionAndMissingModuleMessage) {
     EXPECT_GT(LoadStringA(image, IDS_NO_LANGUAGE_FILES, text, sizeof text), 0);
     EXPECT_NE(nullptr, strstr(text, "install the product again"));
     FreeLibrary(image);
+}
+
+// The process manifest (id 1): elevated, so that no write of the product's
+// tree or INI can land in a VirtualStore; the system's controls; the
+// Windows versions it was made for.
+TEST(Instance, ManifestAsksForAdministratorCommonControls6AndTheWindowsVersions) {
+    HMODULE image = LoadLibraryExA((BinDir() + "\\faxwiz.exe").c_str(), nullptr,
+                                   LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(nullptr, image);
+    HRSRC found = FindResourceA(image, MAKEINTRESOURCEA(1), RT_MANIFEST);
+    ASSERT_NE(nullptr, found);
+    HGLOBAL loaded = LoadResource(image, found);
+    std::string manifest(static_cast<const char*>(LockResource(loaded)), SizeofResource(image, found));
+    FreeLibrary(image);
+    EXPECT_NE(std::string::npos, manifest.find("level=\"requireAdministrator\""));
+    EXPECT_NE(std::string::npos, manifest.find("uiAccess=\"false\""));
+    EXPECT_NE(std::string::npos, manifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""));
+    for (const char* os : {"e2011457-1546-43c5-a5fe-008deee3d3f0", "35138b9a-5d96-4fbd-8e2d-a2440225f93a",
+                           "4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38", "1f676c76-80e1-4239-95bb-83d0f6d0da78",
+                           "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a"})
+        EXPECT_NE(std::string::npos, manifest.find(std::string("<supportedOS Id=\"{") + os + "}\"/>")) << os;
+#ifdef _WIN64
+    EXPECT_NE(std::string::npos, manifest.find("processorArchitecture=\"amd64\""));
+#else
+    EXPECT_NE(std::string::npos, manifest.find("processorArchitecture=\"x86\""));
+#endif
 }
 
 TEST(RunWizard, WithoutAnyPageNothingIsSavedAndThePersonIsTold) {

@@ -1,0 +1,320 @@
+#!/usr/bin/env bash
+# Installer tests: the real package under Wine's msiexec, each case in a Wine
+# prefix of its own (a copy of the suite's, without any Kelvaro product).
+#   msi_test.sh install <language>  silent install: files, registry, shortcut,
+#                                   Add/Remove Programs; then one road to the end
+#   msi_test.sh default-language    no LANGUAGE: the user's language, else ENU
+#   msi_test.sh folder-blanks       a program folder with blanks; one road
+#   msi_test.sh folder-dbcs         a double-byte folder name under code page 932; one road
+#   msi_test.sh upgrade             the previous version with settings stored, then this one
+#   msi_test.sh uninstall           programs, shortcut, registry gone; the person's files stay
+#   msi_test.sh refused             an unreadable package, an unknown language: nothing installed
+#   msi_test.sh interactive         the wizard starts at the end, unless RUNWIZARD=0
+# Environment (set by ctest): WIZ_ARCH, WIZ_SOURCE_DIR, WIZ_BINARY_DIR,
+# WIZ_SUITE_PREFIX, WIZ_MSI, WIZ_PREVIOUS_MSI, WIZ_STAGE (the staged files).
+set -uo pipefail
+. "$WIZ_SOURCE_DIR/scripts/wine.sh"
+wiz_wine_env "$WIZ_ARCH"
+
+failures=0
+fail() {
+  echo "FAIL: $*"
+  failures=$((failures + 1))
+}
+# expect <what> <expected> <actual>
+expect() {
+  if [ "$2" != "$3" ]; then fail "$1: expected '$2', got '$3'"; fi
+}
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/wizmsi.XXXXXX")
+export WINEPREFIX=$work/prefix
+cleanup() {
+  wiz_wineserver -k >/dev/null 2>&1 || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+cp -a "$WIZ_SUITE_PREFIX" "$WINEPREFIX" || { echo "cannot copy $WIZ_SUITE_PREFIX"; exit 1; }
+rm -f "$WINEPREFIX/drive_c/windows/KLCV_REG.INI"
+wiz_wine reg delete 'HKLM\Software\Kelvaro' /f >/dev/null 2>&1
+
+drive_c=$WINEPREFIX/drive_c
+product_key='HKLM\Software\Kelvaro\Corvantis'
+default_folder='C:\Program Files\Kelvaro\Corvantis\'
+version_text=$(sed -n 's/^Version=\([A-Z.0-9]*\).*/\1/p' "$WIZ_SOURCE_DIR/product/prodinfo.ini")
+msi=$(wiz_winepath -w "$WIZ_MSI")
+# package_version <package>: its ProductVersion.
+package_version() {
+  msiinfo export "$1" Property | tr -d '\r' | awk -F '\t' '$1 == "ProductVersion" { print $2 }'
+}
+
+# unix <windows path>: where the prefix keeps it.
+unix() { wiz_winepath -u "$1" | tr -d '\r'; }
+# The code page reg.exe writes in (932 under the Japanese locale).
+ansi=CP1252
+# regval <key> <name>: the value's text, or nothing.
+regval() {
+  wiz_wine reg query "$1" /v "$2" 2>/dev/null | iconv -c -f "$ansi" -t UTF-8 | tr -d '\r' |
+    sed -n "s/^ *$2 *REG_SZ *//p"
+}
+haskey() { wiz_wine reg query "$1" >/dev/null 2>&1; }
+# The product's Add/Remove Programs entries: "name|version|publisher" each.
+arp_entries() {
+  wiz_wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s 2>/dev/null |
+    tr -d '\r' | awk '
+      /^HKEY/ { if (name != "") print name "|" version "|" publisher; name = version = publisher = "" }
+      $1 == "DisplayName" { sub(/^ *DisplayName *REG_SZ */, ""); name = $0 }
+      $1 == "DisplayVersion" { sub(/^ *DisplayVersion *REG_SZ */, ""); version = $0 }
+      $1 == "Publisher" { sub(/^ *Publisher *REG_SZ */, ""); publisher = $0 }
+      END { if (name != "") print name "|" version "|" publisher }' | grep '^Corvantis Fax|'
+}
+# The Start menu shortcut, per machine or per user (Wine puts it there).
+shortcut() {
+  find "$drive_c/ProgramData/Microsoft/Windows/Start Menu" "$drive_c/users" \
+    -path '*Programs/Corvantis/Fax Setup.lnk' 2>/dev/null | head -n 1
+}
+menu_folder() {
+  find "$drive_c/ProgramData/Microsoft/Windows/Start Menu" "$drive_c/users" \
+    -path '*Programs/Corvantis' 2>/dev/null | head -n 1
+}
+# msi_install <package (Windows path)> [PROPERTY=value ...]: msiexec's exit
+# code. MSI_LOCALE: the user's locale for this install only.
+msi_install() {
+  local package=$1
+  shift
+  if [ -n "${MSI_LOCALE:-}" ]; then
+    (export LC_ALL=$MSI_LOCALE 2>/dev/null; wiz_wine msiexec /i "$package" /qn "$@") >/dev/null 2>&1
+  else
+    wiz_wine msiexec /i "$package" /qn "$@" >/dev/null 2>&1
+  fi
+}
+# The programs and modules the package holds, by the staged files.
+staged_programs() {
+  (cd "$WIZ_STAGE" && ls -- *.exe *.dll FXWRES.*)
+}
+
+# expect_installed <folder (Windows, ending in \)> <language>
+expect_installed() {
+  local folder=$1 language=$2 dir
+  dir=$(unix "$folder")
+  local name
+  for name in $(staged_programs) prodinfo.ini; do
+    cmp -s "$WIZ_STAGE/$name" "$dir/$name" || fail "$name is not installed as built"
+  done
+  cmp -s "$WIZ_STAGE/text/$language/summary.ini" "$dir/Data/summary.ini" ||
+    fail "Data/summary.ini is not the $language template"
+  cmp -s "$WIZ_STAGE/text/$language/README.TXT" "$dir/HELP/README.TXT" ||
+    fail "HELP/README.TXT is not the $language readme"
+  [ -f "$dir/Data/corvfax.ini" ] || fail "Data/corvfax.ini is missing"
+  expect "ProgramDir" "$folder" "$(regval "$product_key\\Env" ProgramDir)"
+  expect "RootDir" "$folder" "$(regval "$product_key\\Env" RootDir)"
+  expect "DataDir" "${folder}Data\\" "$(regval "$product_key\\Env" DataDir)"
+  expect "ProdIniFile" "${folder}Data\\corvfax.ini" "$(regval "$product_key\\Env" ProdIniFile)"
+  expect "Language" "$language" "$(regval "$product_key\\Env" Language)"
+  expect "Version" "$version_text" "$(regval "$product_key\\Install" Version)"
+  expect "DefDevID" "77" "$(regval "$product_key\\Devices\\0" DefDevID)"
+  expect "registration link" "\"${folder}register.exe\" /log \"${folder}Data\\registration.log\" /close 15" \
+    "$(regval 'HKLM\Software\Kelvaro\Links\9936' Command)"
+  local link
+  link=$(shortcut)
+  if [ -z "$link" ]; then
+    fail "no Start menu shortcut 'Fax Setup'"
+  elif ! strings -a -el "$link" | grep -qi 'faxwiz.exe' && ! strings -a "$link" | grep -qi 'faxwiz.exe'; then
+    fail "the shortcut does not lead to faxwiz.exe"
+  fi
+  expect "Add/Remove Programs" "Corvantis Fax|$(package_version "$WIZ_MSI")|Kelvaro" "$(arp_entries)"
+}
+
+# walk_road <program (Windows path)>: device 77 as the demo has it, then the
+# walk tool from start to finish; what the wizard stored afterwards.
+walk_road() {
+  local program=$1 folder
+  folder=$(unix "${program%\\*}")
+  local step
+  for step in "init 77" "info 77 17 1" "param 77 15 2" "param 77 16 5"; do
+    # shellcheck disable=SC2086
+    wiz_wine "$WIZ_BINARY_DIR/bin/devtool.exe" $step >/dev/null 2>&1 || fail "devtool $step"
+  done
+  local output
+  output=$(wiz_wine "$WIZ_BINARY_DIR/bin/wizwalk.exe" "$program" 'C:\windows\temp' 2>&1 | tr -d '\r')
+  echo "$output" | grep -qx 'Pages left with Next: 2805 2808 2821 2810 2811 2812 2815 2817 2809' ||
+    fail "the road was not walked to the end: $output"
+  echo "$output" | grep -qx 'The wizard ended with exit code 0.' || fail "the wizard did not end well: $output"
+  # The name the walk typed (in the code page of the language), stored and summed up.
+  local name
+  name=$(LC_ALL=C sed -n 's/^UserName=\(..*\)\r$/\1/p' "$folder/Data/corvfax.ini")
+  [ -n "$name" ] || fail "no name in the product INI"
+  [ -n "$name" ] && LC_ALL=C grep -qF -- "$name" "$folder/Data/summary.txt" 2>/dev/null ||
+    fail "no summary.txt with the name"
+  expect "RunSetupWizard after the road" "0" "$(regval "$product_key\\Install" RunSetupWizard)"
+}
+
+# user_locale <language>: the locale of a person who installs that language,
+# and the code page reg.exe then writes in.
+user_locale() {
+  case $1 in
+    DEU) export LC_ALL=de_DE.UTF-8 ;;
+    JPN) export LC_ALL=ja_JP.UTF-8 ansi=CP932 ;;
+    FRA) export LC_ALL=fr_FR.UTF-8 ;;
+    ESP) export LC_ALL=es_ES.UTF-8 ;;
+    *) export LC_ALL=en_US.UTF-8 ;;
+  esac
+}
+
+case_install() {
+  local language=$1
+  user_locale "$language"
+  msi_install "$msi" LANGUAGE="$language" || fail "msiexec /i ended with $?"
+  expect_installed "$default_folder" "$language"
+  expect "RunSetupWizard" "1" "$(regval "$product_key\\Install" RunSetupWizard)"
+  expect "RunRegistration" "1" "$(regval "$product_key\\Install" RunRegistration)"
+  walk_road "${default_folder}faxwiz.exe"
+}
+
+case_default_language() {
+  local run locale expected
+  # locale of the user, language installed: languages with a module, the
+  # same languages elsewhere, and one without a module.
+  for run in "de_DE DEU" "de_AT DEU" "en_GB ENU" "ja_JP JPN" "fr_CA FRA" "es_MX ESP" "pt_BR ENU"; do
+    read -r locale expected <<<"$run"
+    wiz_wineserver -k >/dev/null 2>&1
+    MSI_LOCALE=$locale.UTF-8 msi_install "$msi" || fail "$locale: msiexec /i ended with $?"
+    expect "$locale: Language" "$expected" "$(regval "$product_key\\Env" Language)"
+    cmp -s "$WIZ_STAGE/text/$expected/summary.ini" "$(unix "$default_folder")/Data/summary.ini" ||
+      fail "$locale: not the $expected summary template"
+    wiz_wine msiexec /x "$msi" /qn >/dev/null 2>&1 || fail "$locale: msiexec /x ended with $?"
+  done
+  wiz_wineserver -k >/dev/null 2>&1
+}
+
+# install_into <folder (Windows, ending in \)>
+install_into() {
+  local folder=$1
+  msi_install "$msi" INSTALLDIR="$folder" LANGUAGE=ENU || fail "msiexec /i into $folder ended with $?"
+  expect_installed "$folder" ENU
+  [ ! -e "$(unix "$default_folder")" ] || fail "the default folder was made as well"
+  walk_road "${folder}faxwiz.exe"
+}
+
+case_upgrade() {
+  local folder='C:\Fax Programs\Corvantis\'
+  local previous
+  previous=$(wiz_winepath -w "$WIZ_PREVIOUS_MSI")
+  MSI_LOCALE=en_US.UTF-8 msi_install "$previous" INSTALLDIR="$folder" LANGUAGE=DEU ||
+    fail "the previous version did not install ($?)"
+  expect "the previous version" "Corvantis Fax|$(package_version "$WIZ_PREVIOUS_MSI")|Kelvaro" "$(arp_entries)"
+  walk_road "${folder}faxwiz.exe"
+  local dir sums_before sums_after
+  dir=$(unix "$folder")
+  # What the person's setup stored: the product INI, the summary, the
+  # registration INI and the device.
+  sums_before=$(cd "$drive_c" && md5sum "${dir#"$drive_c"/}/Data/corvfax.ini" "${dir#"$drive_c"/}/Data/summary.txt" \
+    windows/KLCV_REG.INI ProgramData/Kelvaro/DeviceSim/* 2>&1)
+
+  # This version, without properties, by a user of another language.
+  MSI_LOCALE=en_US.UTF-8 msi_install "$msi" || fail "the upgrade ended with $?"
+  expect_installed "$folder" DEU
+  [ ! -e "$(unix "$default_folder")" ] || fail "the upgrade went to the default folder"
+  sums_after=$(cd "$drive_c" && md5sum "${dir#"$drive_c"/}/Data/corvfax.ini" "${dir#"$drive_c"/}/Data/summary.txt" \
+    windows/KLCV_REG.INI ProgramData/Kelvaro/DeviceSim/* 2>&1)
+  expect "stored settings after the upgrade" "$sums_before" "$sums_after"
+  expect "RunSetupWizard after the upgrade" "0" "$(regval "$product_key\\Install" RunSetupWizard)"
+  expect "RunRegistration after the upgrade" "0" "$(regval "$product_key\\Install" RunRegistration)"
+}
+
+case_uninstall() {
+  msi_install "$msi" LANGUAGE=ENU || fail "msiexec /i ended with $?"
+  local dir
+  dir=$(unix "$default_folder")
+  [ -n "$(shortcut)" ] || fail "no shortcut to remove"
+  # What the person has by then: their settings and a summary.
+  printf 'UserName=Kept Person\r\n' >>"$dir/Data/corvfax.ini"
+  printf 'Fax Setup Summary\r\n' >"$dir/Data/summary.txt"
+  local ini
+  ini=$(cat "$dir/Data/corvfax.ini")
+  wiz_wine reg add "$product_key\\Devices\\79" /v Model /d Added /f >/dev/null 2>&1
+
+  wiz_wine msiexec /x "$msi" /qn >/dev/null 2>&1 || fail "msiexec /x ended with $?"
+  local name
+  for name in $(staged_programs) prodinfo.ini Data/summary.ini HELP/README.TXT; do
+    [ ! -e "$dir/$name" ] || fail "$name is still there"
+  done
+  [ ! -e "$dir/HELP" ] || fail "the HELP folder is still there"
+  [ -z "$(shortcut)" ] || fail "the shortcut is still there"
+  [ -z "$(menu_folder)" ] || fail "the Start menu folder is still there"
+  haskey "$product_key" && fail "the product's registry tree is still there"
+  haskey 'HKLM\Software\Kelvaro\Links\9936' && fail "the registration link is still there"
+  expect "Add/Remove Programs after uninstall" "" "$(arp_entries)"
+  expect "corvfax.ini after uninstall" "$ini" "$(cat "$dir/Data/corvfax.ini" 2>&1)"
+  [ -f "$dir/Data/summary.txt" ] || fail "summary.txt went"
+}
+
+# setup_running <seconds>: the wizard has started ("SetupRun" = 1) within them.
+setup_running() {
+  local ini
+  ini="$(unix "$default_folder")/Data/corvfax.ini"
+  for _ in $(seq "$1"); do
+    grep -q '^SetupRun=1' "$ini" 2>/dev/null && return 0
+    sleep 1
+  done
+  return 1
+}
+
+case_interactive() {
+  # msiexec returns once the wizard is started, if it is.
+  wiz_wine msiexec /i "$msi" RUNWIZARD=0 >/dev/null 2>&1 || fail "msiexec /i RUNWIZARD=0 ended with $?"
+  setup_running 3 && fail "the wizard started with RUNWIZARD=0"
+  wiz_wine msiexec /x "$msi" /qn >/dev/null 2>&1 || fail "msiexec /x ended with $?"
+  wiz_wine msiexec /i "$msi" >/dev/null 2>&1 || fail "msiexec /i ended with $?"
+  setup_running 30 || fail "the wizard did not start at the end of the interactive install"
+  wiz_wineserver -k >/dev/null 2>&1
+}
+
+# Nothing of the product after a refused install.
+expect_nothing_installed() {
+  [ ! -e "$drive_c/Program Files/Kelvaro" ] || fail "$1: a program folder was left"
+  haskey "$product_key" && fail "$1: a registry tree was left"
+  haskey 'HKLM\Software\Kelvaro\Links\9936' && fail "$1: a registration link was left"
+  expect "$1: Add/Remove Programs" "" "$(arp_entries)"
+}
+
+case_refused() {
+  # The run command's install step with a package that cannot be read.
+  head -c 65536 "$WIZ_MSI" >"$work/broken.msi"
+  local err status=0
+  err=$(WIZ_MSI="$work/broken.msi" "$WIZ_SOURCE_DIR/scripts/install-demo.sh" "$WINEPREFIX" "$WIZ_BINARY_DIR" ENU 2>&1 >/dev/null) ||
+    status=$?
+  [ $status != 0 ] || fail "install-demo.sh ended well with a broken package"
+  echo "$err" | grep -q "could not be installed" || fail "no clear message: $err"
+  expect_nothing_installed "broken package"
+
+  # A language the package has no module for.
+  local rc=0
+  msi_install "$msi" LANGUAGE=XYZ || rc=$?
+  [ $rc != 0 ] || fail "LANGUAGE=XYZ was installed"
+  expect_nothing_installed "LANGUAGE=XYZ"
+}
+
+case ${1:-} in
+  install) case_install "${2:?language}" ;;
+  default-language) case_default_language ;;
+  folder-blanks) install_into 'C:\Fax Setup Programs\Corvantis Fax\' ;;
+  folder-dbcs)
+    [ "$(LC_ALL=ja_JP.UTF-8 locale charmap 2>/dev/null)" = UTF-8 ] || { echo "no ja_JP.UTF-8 locale"; exit 1; }
+    export LC_ALL=ja_JP.UTF-8
+    ansi=CP932
+    wiz_wineserver -k >/dev/null 2>&1
+    # "表" ends in the byte 0x5C in code page 932.
+    install_into 'C:\Program Files\Kelvaro\コルヴァンティス 表\'
+    ;;
+  upgrade) case_upgrade ;;
+  uninstall) case_uninstall ;;
+  refused) case_refused ;;
+  interactive) case_interactive ;;
+  *) echo "usage: $0 install <language> | default-language | folder-blanks | folder-dbcs | upgrade | uninstall | refused | interactive" >&2; exit 2 ;;
+esac
+
+if [ $failures -gt 0 ]; then
+  echo "$failures failure(s)"
+  exit 1
+fi
+echo "passed"
