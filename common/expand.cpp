@@ -106,6 +106,12 @@ static void ReplaceReferences(char* text, short size, ExpandFlags flags, MacroRe
 
 static void MakeShortPath(char* text, short size) {
     if (!*text) return;
+    // The ANSI call takes no path of MAX_PATH characters or more; asked
+    // anyway, the platform can spend seconds walking such a text.
+    if (strlen(text) >= MAX_PATH) {
+        text[0] = '\0';
+        return;
+    }
     char shortPath[MAX_PATH + 1];
     DWORD n = GetShortPathNameA(text, shortPath, sizeof shortPath);
     if (n == 0 || n > 256 || n >= (DWORD)size) {

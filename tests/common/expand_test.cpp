@@ -114,6 +114,8 @@ TEST_F(ExpandStringTest, ShortPath) {
     EXPECT_EQ(expect, Expand(" " + dir + " ", 0xB000));
     EXPECT_EQ("", Expand(tmp.path() + "\\does not exist", 0x8000));
     EXPECT_EQ("", Expand("", 0x8000));
+    // No path of MAX_PATH characters or more reaches the platform, whatever it holds.
+    EXPECT_EQ("", Expand(tmp.path() + "\\" + std::string(300, 'x'), 0x8000, 400));
 }
 
 // ------------------------------------------------ string-resource resolver
