@@ -19,17 +19,6 @@ std::string Garbage(unsigned seed, int length) {
     return text;
 }
 
-// Ends a run that shows the welcome page through a confirmed shutdown
-// request, which saves the settings as a finished run does.
-void FinishFromWelcome(wizdrive::Program& wizard) {
-    ASSERT_EQ(1, RequestShutdown(77));
-    HWND confirm = wizard.WaitForActive(kQuitConfirm, kDialogTimeoutMs);
-    ASSERT_NE(nullptr, confirm);
-    ASSERT_TRUE(wizdrive::Click(confirm, IDOK));
-    ASSERT_TRUE(wizard.WaitForExit(kExitTimeoutMs));
-    EXPECT_EQ(0u, wizard.ExitCode());
-}
-
 }  // namespace
 
 TEST(Damaged, ProductInformationFileWithLongLinesAndARingOfReferences) {

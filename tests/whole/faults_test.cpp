@@ -8,16 +8,6 @@ using namespace wholetest;
 
 namespace {
 
-// Ends a run that is showing the welcome page as finished rather than
-// cancelled, whatever pages follow: a confirmed shutdown request.
-void FinishFromWelcome(wizdrive::Program& wizard) {
-    ASSERT_EQ(1, RequestShutdown(77));
-    HWND confirm = wizard.WaitForActive(kQuitConfirm, kDialogTimeoutMs);
-    ASSERT_NE(nullptr, confirm);
-    ASSERT_TRUE(wizdrive::Click(confirm, IDOK));
-    ASSERT_TRUE(wizard.WaitForExit(kExitTimeoutMs));
-}
-
 // A start without its language files: the person is told in a message box of
 // the program's own, and the exit code says it once the box is closed.
 void ExpectToldOfMissingLanguageFiles(wizdrive::Program& wizard) {

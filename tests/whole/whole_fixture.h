@@ -80,4 +80,15 @@ inline void ExpectLetGoOfDeviceAndEvents(const DemoInstall& demo, DWORD processI
 // A shutdown request for the device, as another program of the product sends it.
 inline int RequestShutdown(long deviceId) { return EvSignalObject("ShutdownRequest", deviceId); }
 
+// Ends a run that shows the welcome page as finished rather than cancelled,
+// whatever pages follow: a confirmed shutdown request saves the settings.
+inline void FinishFromWelcome(wizdrive::Program& wizard) {
+    ASSERT_EQ(1, RequestShutdown(77));
+    HWND confirm = wizard.WaitForActive(kQuitConfirm, kDialogTimeoutMs);
+    ASSERT_NE(nullptr, confirm);
+    ASSERT_TRUE(wizdrive::Click(confirm, IDOK));
+    ASSERT_TRUE(wizard.WaitForExit(kExitTimeoutMs));
+    EXPECT_EQ(0u, wizard.ExitCode());
+}
+
 }  // namespace wholetest
