@@ -122,7 +122,13 @@ void EditorWatch::Handle(DWORD processId) {
                                      SYNCHRONIZE,
                                  FALSE, processId);
     if (!process) return;
+    // A process seen the moment it was created may not have its parameters
+    // in place yet: read again until they are, or the process has ended.
     seen.commandLine = CommandLineOf(process);
+    for (int i = 0; i < 100 && seen.commandLine.empty(); ++i) {
+        if (WaitForSingleObject(process, 20) == WAIT_OBJECT_0) break;
+        seen.commandLine = CommandLineOf(process);
+    }
     FindWindowOf find = {processId, nullptr};
     for (int i = 0; i < 300 && !find.window; ++i) {
         if (WaitForSingleObject(process, 0) == WAIT_OBJECT_0) break;
