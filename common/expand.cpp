@@ -1,6 +1,5 @@
 #include "common/expand.h"
 
-#include <mbstring.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -18,15 +17,18 @@ namespace {
 const int kNameSize = 50;
 char g_activeNames[ExpansionGuard::kLimit][kNameSize];
 int g_activeDepth = 0;
+int g_enteredUnderOutermost = 0;
 }  // namespace
 
 ExpansionGuard::ExpansionGuard(const char* name) : entered_(false) {
     if (!name || g_activeDepth >= kLimit) return;
+    if (g_activeDepth == 0) g_enteredUnderOutermost = 0;
+    if (g_enteredUnderOutermost >= kBudget) return;
     for (int i = 0; i < g_activeDepth; ++i)
-        if (_mbsicmp((const unsigned char*)g_activeNames[i], (const unsigned char*)name) == 0)
-            return;
+        if (CompareNames(g_activeNames[i], name) == 0) return;
     CopyBounded(g_activeNames[g_activeDepth], name, kNameSize);
     ++g_activeDepth;
+    ++g_enteredUnderOutermost;
     entered_ = true;
 }
 
@@ -162,7 +164,7 @@ int StringResourceResolver(const char* name, ExpandFlags flags, char* out, short
                 char* eq = FindCharacter(work, '=');
                 if (!eq) continue;
                 *eq = '\0';
-                if (_mbsicmp((const unsigned char*)work, (const unsigned char*)name) == 0)
+                if (CompareNames(work, name) == 0)
                     value = eq + 1;
             }
         }

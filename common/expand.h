@@ -47,13 +47,16 @@ int StringResourceResolver(const char* name, ExpandFlags flags, char* out, short
 // Guards against values that refer back to themselves. A resolver that expands
 // what it found again holds a guard for the name while it does so; a name that
 // is already being resolved further up, or a nesting deeper than kLimit, is
-// refused, and the resolver then leaves the reference as written.
+// refused, and the resolver then leaves the reference as written. Values that
+// each name two others would double the work at every level: past kBudget
+// names under one outermost name, every further one is refused as well.
 class ExpansionGuard {
 public:
     explicit ExpansionGuard(const char* name);
     ~ExpansionGuard();
     bool Refused() const { return !entered_; }
     static const int kLimit = 16;
+    static const int kBudget = 1024;
 
 private:
     bool entered_;

@@ -1,8 +1,9 @@
 #include "common/globalstrings.h"
 
-#include <mbstring.h>
 #include <stdlib.h>
 #include <string.h>
+
+#include "common/util.h"
 
 static GlobalStringTable* g_table = nullptr;
 
@@ -57,8 +58,7 @@ int ReplaceGlobalStringValue(long index, const char* value) {
 const char* LookupGlobalString(const char* name) {
     if (!g_table || g_table->Count <= 0 || !name) return nullptr;
     for (long i = 0; i < g_table->Count; ++i)
-        if (_mbsicmp((const unsigned char*)g_table->Entries[i].Name,
-                     (const unsigned char*)name) == 0)
+        if (CompareNames(g_table->Entries[i].Name, name) == 0)
             return g_table->Entries[i].Value;
     return nullptr;
 }

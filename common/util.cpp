@@ -98,6 +98,23 @@ char* FindCharacter(const char* text, char c) {
     return nullptr;
 }
 
+// The character at p, folded to lower case, and the step past it.
+static unsigned int LowerCharacter(const unsigned char*& p) {
+    unsigned int c = *p++;
+    if (_ismbblead(c) && *p) c = (c << 8) | *p++;
+    return _mbctolower(c);
+}
+
+int CompareNames(const char* a, const char* b) {
+    const unsigned char* p = (const unsigned char*)a;
+    const unsigned char* q = (const unsigned char*)b;
+    for (;;) {
+        unsigned int c = LowerCharacter(p), d = LowerCharacter(q);
+        if (c != d) return c < d ? -1 : 1;
+        if (!c) return 0;
+    }
+}
+
 // Start of the last character of text (multibyte-aware), or none when empty.
 static char* LastCharacter(char* text) {
     char* last = nullptr;

@@ -20,6 +20,11 @@ void CopyCount(const char* source, char* destination, int count);
 // also when the text ends in half a double-byte character.
 char* FindCharacter(const char* text, char c);
 
+// Compares two names without regard to case, a double-byte character as one,
+// like the runtime's _mbsicmp; but a name that ends in half a double-byte
+// character ends there, where the runtime reads on past the terminator.
+int CompareNames(const char* a, const char* b);
+
 // Turns every control character (below 0x20) into a blank, so that a text
 // stored in an INI file, the registry or the device stays one line of text.
 // Double-byte characters are untouched: no trail byte is that low.

@@ -1,6 +1,5 @@
 #include "settings/macro.h"
 
-#include <mbstring.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -27,10 +26,7 @@ void CopyWhole(char* destination, const char* source, int size) {
 
 void BuiltIn(const char* name, char* value, int room) {
     value[0] = '\0';
-    const unsigned char* n = reinterpret_cast<const unsigned char*>(name);
-    auto is = [&](const char* builtin) {
-        return _mbsicmp(n, reinterpret_cast<const unsigned char*>(builtin)) == 0;
-    };
+    auto is = [&](const char* builtin) { return CompareNames(name, builtin) == 0; };
     if (is("date")) {
         if (GetDateFormatA(LOCALE_SYSTEM_DEFAULT, LOCALE_NOUSEROVERRIDE | DATE_SHORTDATE, nullptr,
                            nullptr, value, room) <= 0)

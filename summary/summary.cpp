@@ -1,6 +1,5 @@
 #include "summary/summary.h"
 
-#include <mbstring.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -24,8 +23,7 @@ const int kLineSize = 256;
 const int kLineText = kLineSize - 3;
 
 bool Is(const char* name, const char* macro) {
-    return _mbsicmp(reinterpret_cast<const unsigned char*>(name),
-                    reinterpret_cast<const unsigned char*>(macro)) == 0;
+    return CompareNames(name, macro) == 0;
 }
 
 void CopyString(char* value, int room, UINT id) {

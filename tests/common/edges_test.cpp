@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "common/expand.h"
 #include "common/prodinfo.h"
 #include "common/util.h"
 #include "tests/support/test_support.h"
@@ -85,6 +86,27 @@ TEST(FindCharacterEdges, StopsAtTheTerminatorAndSkipsTrailBytes) {
     EXPECT_EQ(nullptr, FindCharacter(half.data(), '='));
     EXPECT_EQ(nullptr, FindCharacter("\x95]", ']'));  // 0x5D is a trail byte there
     EXPECT_STREQ("]", FindCharacter("\x95\x5C]", ']'));
+}
+
+TEST(CompareNamesEdges, NameEndingInHalfACharacterIsNotReadPast) {
+    PageEndBuffer plain(Terminated("Name"));
+    EXPECT_EQ(0, CompareNames(plain.data(), "nAME"));
+    EXPECT_GT(0, CompareNames("Nam", plain.data()));
+    if (!DoubleByteCodePage()) return;
+    PageEndBuffer half(Terminated("ab\x85"));
+    EXPECT_EQ(0, CompareNames(half.data(), "AB\x85"));
+    EXPECT_NE(0, CompareNames(half.data(), "ab\x85X"));  // a whole character there
+    EXPECT_EQ(0, CompareNames("\x82\x60", "\x82\x60"));
+    EXPECT_NE(0, CompareNames("\x83\x41", "\x83\x61"));  // trail bytes are not folded
+}
+
+TEST(ExpansionGuardEdges, NameEndingInHalfACharacterIsFoundFurtherUp) {
+    char held[8] = "ab\x85\0XY";
+    ExpansionGuard outer(held);
+    ASSERT_FALSE(outer.Refused());
+    PageEndBuffer again(Terminated("ab\x85"));
+    ExpansionGuard inner(again.data());
+    EXPECT_TRUE(inner.Refused());
 }
 
 TEST(FindIniSectionsEdges, AHeaderCutInHalfACharacterFindsNoOldBracket) {

@@ -96,6 +96,26 @@ TEST_F(ExpandStringTest, CyclesStopWithTheReferenceAsWritten) {
     EXPECT_EQ("([$a$])", Expand("$a$", StandardValueFlags));
 }
 
+TEST_F(ExpandStringTest, NameEndingInHalfACharacterStillStopsItsCycle) {
+    // In code page 932 the runtime's comparison read past such a name and
+    // missed it further up, so both references went round again, 2^16 times.
+    const std::string half = "ab\x85";
+    values_[half] = "$" + half + "$$" + half + "$";
+    EXPECT_EQ(values_[half], Expand("$" + half + "$", StandardValueFlags));
+    EXPECT_EQ(3, g_calls);
+}
+
+TEST_F(ExpandStringTest, ValuesThatFanOutStopAtTheBudget) {
+    // Each level names the next twice: 2^16 names without the budget.
+    for (int i = 0; i < 20; ++i)
+        values_["f" + std::to_string(i)] =
+            "$f" + std::to_string(i + 1) + "$$f" + std::to_string(i + 1) + "$";
+    Expand("$f0$", StandardValueFlags);
+    EXPECT_LE(g_calls, 2 * ExpansionGuard::kBudget + 1);
+    // The next value has the whole budget again.
+    EXPECT_EQ("Acme", Expand("$name$", StandardValueFlags));
+}
+
 TEST_F(ExpandStringTest, BadArguments) {
     char t[8] = "$name$";
     EXPECT_EQ(0, ExpandString(t, 8, StandardValueFlags, nullptr, nullptr));
