@@ -107,3 +107,55 @@ TEST(Faults, MissingProductIniValueWritesNoProductIni) {
     EXPECT_EQ("A.06.02.03", DemoInstall::Registration(77, "SoftwareVersion"));
     EXPECT_FALSE(demo.Journal(77).empty());
 }
+
+// A file lies where the product INI's folder should be: nothing can be made
+// or written below it, whoever the program runs as (a read-only attribute
+// does not stop a process running as root). The wizard walks to its end,
+// every other store gets its values, and nothing appears in the INI's place.
+TEST(Faults, ProductIniWhoseFolderIsAFile) {
+    DemoInstall demo;
+    ASSERT_EQ("", demo.Error());
+    const std::string blocker = demo.ProgramDir() + "\\Settings";
+    const std::string blockerText = "a file, not a folder\r\n";
+    ASSERT_TRUE(wiztest::WriteFile(blocker, blockerText));
+    const std::string ini = blocker + "\\corvfax.ini";
+    ASSERT_FALSE(WritePrivateProfileStringA("Setup", "Probe", "1", ini.c_str()))
+        << "the path took a file after all";
+    demo.SetRegValue("Env", "ProdIniFile", ini);
+    // Stored before: the product INI the registry named until now, another
+    // device's registration.
+    demo.SetSetup("UserName", "Stored Name");
+    const std::string productBefore = demo.ProductIniText();
+    const std::string reg = DemoInstall::RegistrationIniPath();
+    ASSERT_TRUE(WritePrivateProfileStringA("Device: 78", "UserName", "Other Device", reg.c_str()));
+    char windows[MAX_PATH] = "";
+    GetWindowsDirectoryA(windows, sizeof windows);
+    const std::string winIni = std::string(windows) + "\\win.ini";
+    const std::string winIniBefore = wiztest::ReadFile(winIni);
+
+    wizdrive::Program wizard;
+    ASSERT_NE(nullptr, StartAtWelcome(wizard, demo));
+    wizdrive::RoadAnswers answers;
+    wizdrive::RoadReport report = wizdrive::WalkRoad(wizard, answers, 120000);
+    ASSERT_EQ("", report.Failure);
+    ASSERT_TRUE(report.Ended);
+    EXPECT_EQ(0u, wizard.ExitCode());
+
+    EXPECT_EQ(blockerText, wiztest::ReadFile(blocker));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(ini.c_str()));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES,
+              GetFileAttributesA((std::string(windows) + "\\corvfax.ini").c_str()));
+    EXPECT_EQ(winIniBefore, wiztest::ReadFile(winIni));
+    EXPECT_EQ(productBefore, demo.ProductIniText());
+    EXPECT_EQ("Other Device", DemoInstall::Registration(78, "UserName"));
+
+    EXPECT_EQ(answers.UserName, DemoInstall::Registration(77, "UserName"));
+    EXPECT_EQ(answers.FaxNumber, DemoInstall::Registration(77, "FaxNumber"));
+    EXPECT_EQ("A.06.02.03", DemoInstall::Registration(77, "SoftwareVersion"));
+    EXPECT_EQ("0", demo.RegValue("Install", "RunSetupWizard"));
+    std::vector<std::string> journal = demo.Journal(77);
+    ASSERT_EQ(6u, journal.size());
+    for (const std::string& line : journal) EXPECT_NE(std::string::npos, line.find("result 0"));
+    EXPECT_EQ(answers.FaxNumber, demo.Device(77).objects[31].bytes);
+    EXPECT_NE(std::string::npos, wiztest::ReadFile(demo.SummaryFile()).find(answers.FaxNumber));
+}
