@@ -3,6 +3,8 @@
 // stored before is lost.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/messages.h"
 #include "tests/whole/whole_fixture.h"
 
@@ -19,7 +21,72 @@ std::string Garbage(unsigned seed, int length) {
     return text;
 }
 
+// Walks the road to its end over the summary template text: the summary page
+// shows, the program ends by itself, and summary.txt is whole lines of at
+// most 253 characters. The report comes back in *report.
+void WalkOverSummaryTemplate(const DemoInstall& demo, const std::string& text,
+                             std::string* report) {
+    ASSERT_TRUE(wiztest::WriteFile(demo.DataDir() + "\\summary.ini", text));
+    wizdrive::Program wizard;
+    ASSERT_NE(nullptr, StartAtWelcome(wizard, demo));
+    wizdrive::RoadReport road = wizdrive::WalkRoad(wizard, wizdrive::RoadAnswers(), 120000);
+    ASSERT_EQ("", road.Failure);
+    ASSERT_TRUE(road.Ended);
+    EXPECT_EQ(0u, wizard.ExitCode());
+    EXPECT_NE(road.Pages.end(), std::find(road.Pages.begin(), road.Pages.end(), 2817));
+    EXPECT_EQ("0", demo.Setup("SetupRun"));
+    *report = wiztest::ReadFile(demo.SummaryFile());
+    size_t pos = 0, eol;
+    while ((eol = report->find("\r\n", pos)) != std::string::npos) {
+        EXPECT_LE(eol - pos, 253u);
+        pos = eol + 2;
+    }
+    EXPECT_EQ(report->size(), pos) << "the report does not end with a whole line";
+}
+
 }  // namespace
+
+// The real template with a line of 10,000 characters, cut off in the middle
+// of a line of the section this road reads, without a final line end.
+TEST(Damaged, SummaryTemplateCutShortWithALongLine) {
+    DemoInstall demo;
+    ASSERT_EQ("", demo.Error());
+    std::string text = wiztest::ReadFile(demo.DataDir() + "\\summary.ini");
+    size_t at = text.find("7=Fax header");
+    size_t cut = text.find("after %rings_to_answer%", text.find("[summary4]"));
+    ASSERT_NE(std::string::npos, at);
+    ASSERT_NE(std::string::npos, cut);
+    text = text.substr(0, at) + "7=" + std::string(10000, 'W') + text.substr(at + 12, cut - at - 12);
+    std::string report;
+    WalkOverSummaryTemplate(demo, text, &report);
+    if (HasFatalFailure()) return;
+    EXPECT_EQ(0u, report.find("Fax Setup Summary\r\n"));
+    EXPECT_NE(std::string::npos, report.find("\r\n" + std::string(253, 'W') + "\r\n"));
+    EXPECT_NE(std::string::npos, report.find(wizdrive::RoadAnswers().FaxNumber));
+    const std::string last = "It answers every call\r\n";
+    ASSERT_GE(report.size(), last.size());
+    EXPECT_EQ(last, report.substr(report.size() - last.size()));
+}
+
+// Binary garbage where the section of this road should be: the report is the
+// common section and nothing of the garbage.
+TEST(Damaged, SummaryTemplateWithGarbageForASection) {
+    DemoInstall demo;
+    ASSERT_EQ("", demo.Error());
+    std::string text = wiztest::ReadFile(demo.DataDir() + "\\summary.ini");
+    size_t end = text.find("[summary1]");
+    ASSERT_NE(std::string::npos, end);
+    std::string garbage = Garbage(5, 4096);
+    garbage[100] = '\0';
+    std::string report;
+    WalkOverSummaryTemplate(demo, text.substr(0, end) + "[summary4]\r\n" + garbage, &report);
+    if (HasFatalFailure()) return;
+    EXPECT_EQ(0u, report.find("Fax Setup Summary\r\n"));
+    const std::string last = "\r\nPhone line\r\n";
+    ASSERT_GE(report.size(), last.size());
+    EXPECT_EQ(last, report.substr(report.size() - last.size()));
+    for (char c : report) EXPECT_TRUE(c == '\r' || c == '\n' || (unsigned char)c >= 0x20);
+}
 
 TEST(Damaged, ProductInformationFileWithLongLinesAndARingOfReferences) {
     DemoInstall demo;
