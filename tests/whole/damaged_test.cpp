@@ -29,10 +29,8 @@ void WalkOverSummaryTemplate(const DemoInstall& demo, const std::string& text,
     ASSERT_TRUE(wiztest::WriteFile(demo.DataDir() + "\\summary.ini", text));
     wizdrive::Program wizard;
     ASSERT_NE(nullptr, StartAtWelcome(wizard, demo));
-    wizdrive::RoadReport road = wizdrive::WalkRoad(wizard, wizdrive::RoadAnswers(), 120000);
-    ASSERT_EQ("", road.Failure);
-    ASSERT_TRUE(road.Ended);
-    EXPECT_EQ(0u, wizard.ExitCode());
+    wizdrive::RoadReport road;
+    ASSERT_NO_FATAL_FAILURE(WalkToTheEnd(wizard, wizdrive::RoadAnswers(), &road));
     EXPECT_NE(road.Pages.end(), std::find(road.Pages.begin(), road.Pages.end(), 2817));
     EXPECT_EQ("0", demo.Setup("SetupRun"));
     *report = wiztest::ReadFile(demo.SummaryFile());
@@ -161,9 +159,8 @@ TEST(Damaged, DeviceFailingHalfWayThroughTheSave) {
     wizdrive::Program wizard;
     ASSERT_NE(nullptr, StartAtWelcome(wizard, demo));
     wizdrive::RoadAnswers answers;
-    wizdrive::RoadReport report = wizdrive::WalkRoad(wizard, answers, 120000);
-    ASSERT_EQ("", report.Failure);
-    ASSERT_TRUE(report.Ended);
+    wizdrive::RoadReport report;
+    ASSERT_NO_FATAL_FAILURE(WalkToTheEnd(wizard, answers, &report));
 
     EXPECT_EQ("0", demo.Setup("SetupRun"));
     EXPECT_EQ(answers.UserName, demo.Setup("UserName"));

@@ -35,10 +35,8 @@ TEST(Road, StartToFinish) {
     EXPECT_EQ("1", demo.Setup("SetupRun"));
 
     wizdrive::RoadAnswers answers;
-    wizdrive::RoadReport report = wizdrive::WalkRoad(wizard, answers, 120000);
-    ASSERT_EQ("", report.Failure);
-    ASSERT_TRUE(report.Ended);
-    EXPECT_EQ(0u, wizard.ExitCode());
+    wizdrive::RoadReport report;
+    ASSERT_NO_FATAL_FAILURE(WalkToTheEnd(wizard, answers, &report));
     EXPECT_EQ(kWholeRoad, report.Pages);
 
     // The product INI.
@@ -103,10 +101,8 @@ TEST(Road, OtherProgramsCannotBreakTheFilesOrRestartTheRun) {
         activeAfterStart = active ? wizdrive::TemplateIdOf(active) : 0;
         dialogsAfterStart = wizard.Dialogs().size();
     };
-    wizdrive::RoadReport report = wizdrive::WalkRoad(wizard, answers, 60000, shown);
-    ASSERT_EQ("", report.Failure);
-    ASSERT_TRUE(report.Ended);
-    EXPECT_EQ(0u, wizard.ExitCode());
+    wizdrive::RoadReport report;
+    ASSERT_NO_FATAL_FAILURE(WalkToTheEnd(wizard, answers, &report, 60000, shown));
     EXPECT_EQ(2808, activeAfterStart);
     EXPECT_EQ(1u, dialogsAfterStart);
     EXPECT_EQ(kWholeRoad, report.Pages);

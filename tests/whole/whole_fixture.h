@@ -34,6 +34,17 @@ inline HWND StartAtWelcome(wizdrive::Program& wizard, const DemoInstall& demo,
     return page;
 }
 
+// Walks the road from the page shown now with the answers: the walk goes as
+// meant and the program ends by itself, with exit code 0.
+inline void WalkToTheEnd(wizdrive::Program& wizard, const wizdrive::RoadAnswers& answers,
+                         wizdrive::RoadReport* report, DWORD timeoutMs = 120000,
+                         const wizdrive::ShownCallback& shown = wizdrive::ShownCallback()) {
+    *report = wizdrive::WalkRoad(wizard, answers, timeoutMs, shown);
+    ASSERT_EQ("", report->Failure);
+    ASSERT_TRUE(report->Ended);
+    EXPECT_EQ(0u, wizard.ExitCode());
+}
+
 // Presses Cancel on the page and confirms: the wizard ends without saving.
 inline void CancelWizard(wizdrive::Program& wizard, HWND page) {
     ASSERT_TRUE(wizdrive::Click(page, IDCANCEL));
