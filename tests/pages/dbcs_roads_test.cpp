@@ -4,6 +4,7 @@
 // byte for byte: no character split anywhere, the same cut wherever a text is
 // cut, and no second byte 0x5C ever taken for a backslash.
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 
 using namespace roadtest;
 using wiztest::UiDriver;
+using wiztest::UiStep;
 
 namespace {
 
@@ -69,17 +71,6 @@ std::string DeviceObject(const std::vector<std::string>& journal, int id) {
     return "<none>";
 }
 
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    size_t pos = 0, eol;
-    while ((eol = text.find("\r\n", pos)) != std::string::npos) {
-        lines.push_back(text.substr(pos, eol - pos));
-        pos = eol + 2;
-    }
-    if (pos < text.size()) lines.push_back(text.substr(pos) + "<no CR LF>");
-    return lines;
-}
-
 class JapaneseRoad : public RoadFixture {
 protected:
     void SetUp() override {
@@ -107,6 +98,20 @@ protected:
     }
     std::string Summary() { return wiztest::ReadFile(folder_ + "\\summary.txt"); }
 
+    // The road of a dedicated line from the welcome page past the summary;
+    // on the name page, namePage's steps come before Next.
+    static void ScriptToTheFinish(UiDriver& ui, const std::function<void(UiStep&)>& namePage) {
+        ui.When(IDD_WELCOME).Click(IDC_NEXT);
+        UiStep& name = ui.When(IDD_NAME_COMPANY);
+        namePage(name);
+        name.Click(IDC_NEXT);
+        ui.When(IDD_DEDICATED_LINE).Click(IDC_NEXT);
+        ui.When(IDD_FAX_NUMBER).SetText(IDC_FAX_NUMBER, "+81 3 5555 0100").Click(IDC_NEXT);
+        ui.When(IDD_VOICE_NUMBER).Click(IDC_NEXT);
+        ui.When(IDD_MODEM).Click(IDC_NEXT);
+        ui.When(IDD_SUMMARY).Click(IDC_NEXT);
+    }
+
     // Types name and company on page 2808 and goes on to the summary.
     void Drive(const std::string& name, const std::string& company) {
         // A device of its own for each road, journal and all.
@@ -119,13 +124,9 @@ protected:
         });
         device.SetInt(51, 7);
         UiDriver ui;
-        ui.When(IDD_WELCOME).Click(IDC_NEXT);
-        ui.When(IDD_NAME_COMPANY).SetText(IDC_USER_NAME, name).SetText(IDC_COMPANY, company).Click(IDC_NEXT);
-        ui.When(IDD_DEDICATED_LINE).Click(IDC_NEXT);
-        ui.When(IDD_FAX_NUMBER).SetText(IDC_FAX_NUMBER, "+81 3 5555 0100").Click(IDC_NEXT);
-        ui.When(IDD_VOICE_NUMBER).Click(IDC_NEXT);
-        ui.When(IDD_MODEM).Click(IDC_NEXT);
-        ui.When(IDD_SUMMARY).Click(IDC_NEXT);
+        ScriptToTheFinish(ui, [&](UiStep& page) {
+            page.SetText(IDC_USER_NAME, name).SetText(IDC_COMPANY, company);
+        });
         Run();
         EXPECT_FALSE(ui.Failed()) << ui.Log();
         ASSERT_EQ(std::vector<int>{IDD_FINISH}, Reached());
@@ -169,7 +170,7 @@ TEST_F(JapaneseRoad, NamesAndCompaniesOnEveryLimitAreCutAtWholeCharacters) {
                   DeviceObject(Journal(), 32));
 
         // The summary: every line whole, cut to 253 bytes at a whole character.
-        std::vector<std::string> lines = Lines(Summary());
+        std::vector<std::string> lines = SplitLines(Summary());
         ASSERT_EQ(2u, lines.size()) << Summary();
         EXPECT_EQ(Whole(c.name, 253), lines[0]);
         EXPECT_EQ(Whole(c.company, 253), lines[1]);
@@ -236,13 +237,7 @@ TEST_F(JapaneseRoad, ARegisteredOwnerIsCutAtAWholeCharacter) {
     device.Modify([](devsim::DeviceState& s) { s.info[17] = 0; });
     std::string shown;
     UiDriver ui;
-    ui.When(IDD_WELCOME).Click(IDC_NEXT);
-    ui.When(IDD_NAME_COMPANY).Read(IDC_USER_NAME, &shown).Click(IDC_NEXT);
-    ui.When(IDD_DEDICATED_LINE).Click(IDC_NEXT);
-    ui.When(IDD_FAX_NUMBER).SetText(IDC_FAX_NUMBER, "+81 3 5555 0100").Click(IDC_NEXT);
-    ui.When(IDD_VOICE_NUMBER).Click(IDC_NEXT);
-    ui.When(IDD_MODEM).Click(IDC_NEXT);
-    ui.When(IDD_SUMMARY).Click(IDC_NEXT);
+    ScriptToTheFinish(ui, [&](UiStep& page) { page.Read(IDC_USER_NAME, &shown); });
     Run();
     write("RegisteredOwner", owner);
     write("RegisteredOrganization", organization);
@@ -266,7 +261,7 @@ TEST_F(JapaneseRoad, SummaryLinesCutBeforeACharacterAcrossByte253) {
                     "\r\n2=EOS\r\n");
     std::string company = Kanji(126);  // 252 bytes
     Drive("x", company);
-    std::vector<std::string> lines = Lines(Summary());
+    std::vector<std::string> lines = SplitLines(Summary());
     ASSERT_EQ(4u, lines.size()) << Summary();
     EXPECT_EQ("a" + company, lines[0]);            // 253 bytes: whole
     EXPECT_EQ(company, lines[1]);                  // 252

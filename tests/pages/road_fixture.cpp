@@ -34,6 +34,17 @@ void CALLBACK FreeTimerProc(HWND page, UINT, UINT_PTR id, DWORD) {
 
 }  // namespace
 
+std::vector<std::string> SplitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t pos = 0, eol;
+    while ((eol = text.find("\r\n", pos)) != std::string::npos) {
+        lines.push_back(text.substr(pos, eol - pos));
+        pos = eol + 2;
+    }
+    if (pos < text.size()) lines.push_back(text.substr(pos) + "<no CR LF>");
+    return lines;
+}
+
 std::vector<int>& Reached() {
     static std::vector<int> reached;
     return reached;

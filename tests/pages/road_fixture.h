@@ -32,6 +32,10 @@ WizardPageFactory RoadEndFactory(int pageId);
 void WhenPageIsFree(HWND page, std::function<void(HWND page)> action);
 
 std::string Text(HWND dialog, int id);
+
+// The lines of a text ended by CR LF; a last line without them is marked
+// "<no CR LF>".
+std::vector<std::string> SplitLines(const std::string& text);
 bool Checked(HWND dialog, int id);
 
 class RoadFixture : public ::testing::Test {

@@ -354,17 +354,6 @@ std::vector<ReportLine> TemplateSection(const std::string& file, const std::stri
     }
 }
 
-std::vector<std::string> SplitLines(const std::string& text) {
-    std::vector<std::string> lines;
-    size_t pos = 0, eol;
-    while ((eol = text.find("\r\n", pos)) != std::string::npos) {
-        lines.push_back(text.substr(pos, eol - pos));
-        pos = eol + 2;
-    }
-    if (pos < text.size()) lines.push_back(text.substr(pos) + "<no CR LF>");
-    return lines;
-}
-
 std::string Quoted(const char* text) { return std::string("\"") + text + "\""; }
 
 class Roads : public RoadFixture, public ::testing::WithParamInterface<RoadRun> {
