@@ -5,6 +5,7 @@
 #include "app/profile.h"
 #include "common/util.h"
 #include "settings/faxsettings.h"
+#include "tests/settings/settings_record.h"
 #include "tests/settings/sim_device.h"
 
 using wiztest::GuardedBuffer;
@@ -45,27 +46,7 @@ protected:
         SetRegValue("RegisteredOwner", "");
         SetRegValue("RegisteredOrganization", "");
 
-        CFaxSettings& f = FaxSettings;
-        f.DeviceId = device_.id();
-        f.DeviceIniPath = dir_.File("KLCV_REG.INI").c_str();
-        f.RingPatternIndex = 0;
-        f.DataDir = dir_.path().c_str();
-        f.DeviceClient = 0;
-        f.ObjectChannel = 0;
-        f.DistinctiveRing = 0;
-        f.DedicatedLine = 1;
-        f.TAM = 0;
-        f.Modem = 0;
-        f.FaxNumber = "";
-        f.VoiceNumber = "";
-        f.UserName = "";
-        f.Company = "";
-        f.RingsToAnswer = 1;
-        f.AutoAnswer = 1;
-        f.ProdIniFile = dir_.File("prod.ini").c_str();
-        f.ProgramDir = "";
-        f.DeviceOptionSupported = 0;
-        f.DeviceOption = 0;
+        settingstest::ResetRecord(dir_, device_.id());
     }
     void TearDown() override {
         SetRegValue("RegisteredOwner", owner_);
@@ -78,14 +59,8 @@ protected:
         dir_.Write("prod.ini", "[Setup]\r\n" + setupLines);
         FlushIniCache(FaxSettings.ProdIniFile);
     }
-    std::string Prod(const char* key) {
-        return ReadIniString("Setup", key, "<none>", FaxSettings.ProdIniFile);
-    }
-    std::string Reg(const char* key) {
-        char section[32];
-        snprintf(section, sizeof section, "Device: %ld", device_.id());
-        return ReadIniString(section, key, "<none>", FaxSettings.DeviceIniPath);
-    }
+    std::string Prod(const char* key) { return settingstest::ProductValue(key); }
+    std::string Reg(const char* key) { return settingstest::RegistrationValue(key); }
 
     SimDevice device_{-42};
     TempDir dir_;

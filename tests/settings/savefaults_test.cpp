@@ -8,6 +8,7 @@
 #include "app/profile.h"
 #include "common/util.h"
 #include "settings/faxsettings.h"
+#include "tests/settings/settings_record.h"
 #include "tests/settings/sim_device.h"
 
 using wiztest::TempDir;
@@ -27,34 +28,19 @@ const char* const kWrites[] = {
 class SaveFaults : public ::testing::Test {
 protected:
     void SetUp() override {
+        settingstest::ResetRecord(dir_, device_.id());
         CFaxSettings& f = FaxSettings;
-        f.DeviceId = device_.id();
-        f.DeviceIniPath = dir_.File("KLCV_REG.INI").c_str();
-        f.ProdIniFile = dir_.File("prod.ini").c_str();
-        f.DataDir = dir_.path().c_str();
         f.UserName = "Ann";
         f.Company = "Acme";
         f.FaxNumber = "555 010";
         f.VoiceNumber = "555 011";
-        f.DedicatedLine = 1;
-        f.DistinctiveRing = 0;
-        f.TAM = 0;
         f.Modem = 1;
         f.RingsToAnswer = 3;
-        f.AutoAnswer = 1;
-        f.RingPatternIndex = 0;
-        f.DeviceOptionSupported = 0;
-        f.DeviceOption = 0;
-        f.DeviceClient = f.ObjectChannel = 0;
     }
     void TearDown() override { FaxSettings.DeviceClient = FaxSettings.ObjectChannel = 0; }
 
-    std::string Prod(const char* key) {
-        return ReadIniString("Setup", key, "<none>", FaxSettings.ProdIniFile);
-    }
-    std::string Reg(const char* key) {
-        return ReadIniString("Device: 77", key, "<none>", FaxSettings.DeviceIniPath);
-    }
+    std::string Prod(const char* key) { return settingstest::ProductValue(key); }
+    std::string Reg(const char* key) { return settingstest::RegistrationValue(key); }
 
     TempDir dir_;
     SimDevice device_{77};
