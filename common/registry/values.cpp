@@ -33,7 +33,7 @@ static LONG QueryByEnumeration(HKEY key, const char* name, char* buffer, DWORD* 
         LONG status = RegEnumValueA(key, index, found, &length, nullptr, nullptr, nullptr, nullptr);
         if (status == ERROR_MORE_DATA) continue;  // a longer name cannot be ours
         if (status != ERROR_SUCCESS) return ERROR_INVALID_PARAMETER;
-        if (_mbsicmp((const unsigned char*)found, (const unsigned char*)name) == 0)
+        if (CompareNames(found, name) == 0)
             return QueryOnce(key, found, buffer, room, roomIn);
     }
 }
