@@ -1,13 +1,53 @@
 #include "framework/wnd.h"
 
 #include <map>
+#include <unordered_map>
 
 #include "framework/resource.h"
 
 namespace {
 
-// The window property that ties a window to its object.
-const char kObjectProp[] = "WizWndObject";
+// Which object each window of the process routes its messages to. Kept in
+// the process rather than as a window property: every message looks its
+// window up here, and under Wine each property read is a round trip to the
+// window server.
+struct PermanentMap {
+    PermanentMap() { InitializeCriticalSection(&lock); }
+    CRITICAL_SECTION lock;
+    std::unordered_map<HWND, CWnd*> objects;
+};
+
+PermanentMap& Permanent() {
+    static PermanentMap map;
+    return map;
+}
+
+CWnd* LookUp(HWND hWnd) {
+    PermanentMap& map = Permanent();
+    EnterCriticalSection(&map.lock);
+    auto found = map.objects.find(hWnd);
+    CWnd* wnd = found == map.objects.end() ? nullptr : found->second;
+    LeaveCriticalSection(&map.lock);
+    return wnd;
+}
+
+// Ties hWnd to wnd unless it is tied already; false when it was.
+bool Tie(HWND hWnd, CWnd* wnd) {
+    PermanentMap& map = Permanent();
+    EnterCriticalSection(&map.lock);
+    bool tied = map.objects.emplace(hWnd, wnd).second;
+    LeaveCriticalSection(&map.lock);
+    return tied;
+}
+
+// Unties hWnd, only from the object it is tied to.
+void Untie(HWND hWnd, CWnd* wnd) {
+    PermanentMap& map = Permanent();
+    EnterCriticalSection(&map.lock);
+    auto found = map.objects.find(hWnd);
+    if (found != map.objects.end() && found->second == wnd) map.objects.erase(found);
+    LeaveCriticalSection(&map.lock);
+}
 
 struct CurrentMessage {
     HWND hWnd;
@@ -41,13 +81,15 @@ CWnd::~CWnd() {
         else
             ::DestroyWindow(m_hWnd);
     }
+    // A window that could not be destroyed must not route to a dead object.
+    if (m_hWnd && m_attached) Detach();
 }
 
 // ---------------------------------------------------------------- handle map
 
 CWnd* CWnd::FromHandlePermanent(HWND hWnd) {
     if (!hWnd) return nullptr;
-    return static_cast<CWnd*>(GetPropA(hWnd, kObjectProp));
+    return LookUp(hWnd);
 }
 
 CWnd* CWnd::FromHandle(HWND hWnd) {
@@ -73,8 +115,7 @@ void CWnd::DeleteTempMap() {
 }
 
 BOOL CWnd::Attach(HWND hWnd) {
-    if (!hWnd || m_hWnd || FromHandlePermanent(hWnd)) return FALSE;
-    if (!SetPropA(hWnd, kObjectProp, this)) return FALSE;
+    if (!hWnd || m_hWnd || !IsWindow(hWnd) || !Tie(hWnd, this)) return FALSE;
     m_hWnd = hWnd;
     m_attached = true;
     return TRUE;
@@ -82,7 +123,7 @@ BOOL CWnd::Attach(HWND hWnd) {
 
 HWND CWnd::Detach() {
     HWND hWnd = m_hWnd;
-    if (hWnd && m_attached) RemovePropA(hWnd, kObjectProp);
+    if (hWnd && m_attached) Untie(hWnd, this);
     m_hWnd = nullptr;
     m_attached = false;
     m_pfnSuper = nullptr;
