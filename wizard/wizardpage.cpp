@@ -22,11 +22,13 @@ WizardPage::WizardPage(int pageId, int artworkId, CWnd* parent)
       ArtworkId(artworkId),
       NextId(0),
       BackId(0),
-      titleFont_(nullptr) {}
+      titleFont_(nullptr),
+      artwork_(nullptr) {}
 
 WizardPage::~WizardPage() {
     if (m_hWnd) DestroyWindow();
     if (titleFont_) DeleteObject(titleFont_);
+    if (artwork_) DeleteObject(artwork_);
 }
 
 int WizardPage::RunPage() {
@@ -99,10 +101,13 @@ void WizardPage::MakeTitleBold() {
 LRESULT WizardPage::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT result = CDialog::WindowProc(message, wParam, lParam);
     if (message == WM_SHOWWINDOW && wParam) TimingMarkPage(PageId, "shown");
-    // The heading's font lives as long as the page's window and its controls.
-    if (message == WM_NCDESTROY && titleFont_) {
-        DeleteObject(titleFont_);
+    if (message == WM_PAINT) TimingMarkPage(PageId, "painted");
+    // The heading's font and the artwork live as long as the page's window.
+    if (message == WM_NCDESTROY) {
+        if (titleFont_) DeleteObject(titleFont_);
         titleFont_ = nullptr;
+        if (artwork_) DeleteObject(artwork_);
+        artwork_ = nullptr;
     }
     return result;
 }
@@ -122,8 +127,11 @@ BOOL WizardPage::DrawArtwork() {
         RealizePalette(dc);
     }
 
-    HBITMAP bitmap = LoadBitmapResource(AfxGetResourceHandle(), MAKEINTRESOURCEA(ArtworkId), dc,
-                                        nullptr, FALSE);
+    // Decoded once for the page's window, not on every paint.
+    if (!artwork_)
+        artwork_ = LoadBitmapResource(AfxGetResourceHandle(), MAKEINTRESOURCEA(ArtworkId), dc,
+                                      nullptr, FALSE);
+    HBITMAP bitmap = artwork_;
     HWND frame = ::GetDlgItem(m_hWnd, kArtworkFrame);
     if (bitmap && frame) {
         HDC memory = CreateCompatibleDC(dc);
@@ -146,8 +154,6 @@ BOOL WizardPage::DrawArtwork() {
             DeleteDC(memory);
         }
     }
-    if (bitmap) DeleteObject(bitmap);
-
     if (WizardPalette) {
         SelectPalette(dc, previous, TRUE);
         RealizePalette(dc);

@@ -70,4 +70,5 @@ private:
     void EndPage(int code);
     void MakeTitleBold();
     HFONT titleFont_;
+    HBITMAP artwork_;
 };

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "tests/support/ui_driver.h"
 #include "tests/wizard/wizard_fixture.h"
@@ -74,6 +75,30 @@ TEST_F(PageBaseTest, ArtworkFillsTheFrameOfControl5545) {
     EXPECT_EQ(RGB(20, 40, 210), corner);
     EXPECT_NE(RGB(20, 40, 210), outside);
     EXPECT_GE(page.paints, 1);
+}
+
+// The artwork is decoded once per showing of the page: a later paint and a
+// second showing must still draw it.
+TEST_F(PageBaseTest, ArtworkComesBackOnEveryPaintAndShowing) {
+    UiDriver ui;
+    PlainPage page(2808, 2827);
+    std::vector<COLORREF> seen;
+    auto paintOver = [&](HWND h) {
+        RECT frame = FrameInClient(h);
+        HDC dc = GetDC(h);
+        HBRUSH red = CreateSolidBrush(RGB(200, 0, 0));
+        FillRect(dc, &frame, red);
+        DeleteObject(red);
+        ReleaseDC(h, dc);
+        RedrawWindow(h, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);
+        seen.push_back(PixelAt(h, (frame.left + frame.right) / 2, (frame.top + frame.bottom) / 2));
+    };
+    for (int showing = 0; showing < 2; ++showing) {
+        ui.When(2808).Do(paintOver).Do(paintOver).Click(kNextButton);
+        EXPECT_EQ(1001, page.RunPage());
+    }
+    ASSERT_EQ(4u, seen.size());
+    for (COLORREF colour : seen) EXPECT_EQ(RGB(20, 40, 210), colour);
 }
 
 TEST_F(PageBaseTest, MissingArtworkPaintsNothing) {
