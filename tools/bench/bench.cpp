@@ -1,12 +1,14 @@
-// bench <wizard program> <floor program> [runs] [--breakdown]
+// bench <wizard program> <floor program> [runs] [--breakdown] [--cpu N]
 // Times the wizard under this machine's Wine as a person meets it: from the
-// program's start to its first page on the screen, and from a press of Next
-// to the next page on the screen. The same is timed for the floor program,
+// creation of its process to its first page painted, and from a press of
+// Next to the next page painted. The same is timed for the floor program,
 // the platform's plain dialog boxes showing two pages alike, and the medians
-// of both and their ratio are printed. Runs take turns, so that both meet the
-// same conditions. The wizard needs its product installed (scripts/bench.sh).
-// With --breakdown the wizard also records its own steps (WIZ_TIMING) and the
-// medians of each step of the start and of the page change are printed.
+// of both and their ratio are printed. Both programs mark those moments
+// themselves (WIZ_TIMING), with the same clock. Runs take turns, so that
+// both meet the same conditions. The wizard needs its product installed
+// (scripts/bench.sh). With --breakdown the medians of each of the wizard's
+// own steps of the start and of the page change are printed too. With --cpu
+// the measured programs run on that processor alone.
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -25,6 +27,8 @@ const int kFirstPage = 2805;
 const int kNextButton = 5544;
 const int kQuitConfirm = 2820;
 const DWORD kTimeoutMs = 60000;
+// The processor the measured programs run on (--cpu N), or -1 for any.
+int g_cpu = -1;
 
 double Now() {
     static LARGE_INTEGER frequency = [] {
@@ -42,13 +46,6 @@ struct Sample {
     double next = -1;   // Next to the next page, ms; -1 when Next ended the program
     int nextPage = 0;
 };
-
-// A visible page of the program other than the one given, or none.
-HWND OtherPage(const wizdrive::Program& program, HWND than) {
-    for (HWND dialog : program.Dialogs())
-        if (dialog != than && wizdrive::TemplateIdOf(dialog) != 0) return dialog;
-    return nullptr;
-}
 
 // Ends the program as a person would, with Cancel (and the confirmation).
 void EndProgram(wizdrive::Program& program) {
@@ -97,7 +94,7 @@ struct Breakdown {
 // time since the mark before (the first since the process was created: the
 // loader, the libraries and the runtime).
 void AddStart(const Marks& marks, int firstPage, Breakdown& start) {
-    std::string last = "page " + std::to_string(firstPage) + " shown";
+    std::string last = "page " + std::to_string(firstPage) + " painted";
     double before = 0;
     std::string previous = "process created";
     for (const auto& mark : marks) {
@@ -120,39 +117,93 @@ void AddChange(const Marks& marks, int firstPage, Breakdown& change) {
     double begin = marks[i].first;
     for (size_t j = i + 1; j < marks.size(); ++j) {
         change.Add(marks[j - 1].second + " -> " + marks[j].second, marks[j].first - marks[j - 1].first);
-        if (marks[j].second.find(" shown") != std::string::npos) {
+        if (marks[j].second.find(" painted") != std::string::npos &&
+            marks[j].second != "page " + std::to_string(firstPage) + " painted") {
             change.totals.push_back(marks[j].first - begin);
             return;
         }
     }
 }
 
-bool Measure(const std::string& exe, Sample& sample) {
+// The first mark of a painted page other than `than` at or after `from`;
+// its index, or -1.
+int PaintedAfter(const Marks& marks, size_t from, int than, int* page) {
+    for (size_t i = from; i < marks.size(); ++i) {
+        int id = 0;
+        char step[32] = "";
+        if (sscanf(marks[i].second.c_str(), "page %d %31s", &id, step) == 2 &&
+            !strcmp(step, "painted") && id != than) {
+            *page = id;
+            return (int)i;
+        }
+    }
+    return -1;
+}
+
+// The two figures from a run's own marks: the first page painted, counted
+// from the process's creation, and Next to the next page painted.
+void FromMarks(const Marks& marks, Sample& sample) {
+    int page = 0;
+    int first = PaintedAfter(marks, 0, 0, &page);
+    if (first < 0 || page != kFirstPage) return;
+    sample.first = marks[first].first;
+    std::string next = "page " + std::to_string(kFirstPage) + " next";
+    for (size_t i = first; i < marks.size(); ++i) {
+        if (marks[i].second != next) continue;
+        int after = PaintedAfter(marks, i, kFirstPage, &page);
+        if (after >= 0) {
+            sample.next = marks[after].first - marks[i].first;
+            sample.nextPage = page;
+        }
+        return;
+    }
+}
+
+// Waits until the marks hold a painted page other than `than`.
+bool WaitForPainted(const wizdrive::Program& program, const std::string& file, int than) {
+    double begin = Now();
+    for (;;) {
+        int page = 0;
+        if (PaintedAfter(ReadMarks(file), 0, than, &page) >= 0) return true;
+        if (!program.Running() || Now() - begin > kTimeoutMs) return false;
+        Sleep(5);
+    }
+}
+
+// One run of a program. Both programs mark their steps in `marksFile`
+// (WIZ_TIMING), and the figures come from those marks: an onlooker asking
+// for the program's windows every millisecond would keep the window server
+// busy and slow down the very program it times.
+bool Measure(const std::string& exe, const std::string& marksFile, Sample& sample,
+             Marks& marks) {
+    DeleteFileA(marksFile.c_str());
+    SetEnvironmentVariableA("WIZ_TIMING", marksFile.c_str());
     wizdrive::Program program;
-    double start = Now();
-    if (!program.Start(exe)) {
+    bool started = program.Start(exe, std::string(), g_cpu >= 0);
+    SetEnvironmentVariableA("WIZ_TIMING", nullptr);
+    if (!started) {
         fprintf(stderr, "bench: %s cannot be started\n", exe.c_str());
         return false;
     }
-    HWND page = program.WaitForDialog(kFirstPage, kTimeoutMs, 1);
-    if (!page) {
+    if (g_cpu >= 0) {
+        SetProcessAffinityMask(program.Handle(), (DWORD_PTR)1 << g_cpu);
+        program.Resume();
+    }
+    HWND page = program.WaitForDialog(kFirstPage, kTimeoutMs, 5);
+    // Next is pressed once the page is on the screen, as a person would.
+    if (!page || !WaitForPainted(program, marksFile, 0)) {
         fprintf(stderr, "bench: %s showed no first page\n", exe.c_str());
         return false;
     }
-    sample.first = Now() - start;
-
-    double pressed = Now();
     wizdrive::Click(page, kNextButton);
-    HWND next = nullptr;
-    while (!next && program.Running() && Now() - pressed < kTimeoutMs) {
-        next = OtherPage(program, page);
-        if (!next) Sleep(1);
-    }
-    if (next) {
-        sample.next = Now() - pressed;
-        sample.nextPage = wizdrive::TemplateIdOf(next);
-    }
+    WaitForPainted(program, marksFile, kFirstPage);
     EndProgram(program);
+    marks = ReadMarks(marksFile);
+    FromMarks(marks, sample);
+    if (sample.first < 0) {
+        fprintf(stderr, "bench: %s left no mark of its first page\n", exe.c_str());
+        return false;
+    }
     return true;
 }
 
@@ -198,11 +249,13 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (!strcmp(argv[i], "--breakdown"))
             breakdown = true;
+        else if (!strcmp(argv[i], "--cpu") && i + 1 < argc)
+            g_cpu = atoi(argv[++i]);
         else
             args.push_back(argv[i]);
     }
     if (args.size() < 2 || args.size() > 3) {
-        fprintf(stderr, "usage: bench <wizard program> <floor program> [runs] [--breakdown]\n");
+        fprintf(stderr, "usage: bench <wizard program> <floor program> [runs] [--breakdown] [--cpu N]\n");
         return 2;
     }
     int runs = args.size() == 3 ? atoi(args[2].c_str()) : 7;
@@ -213,28 +266,27 @@ int main(int argc, char** argv) {
     GetTempPathA(sizeof temp, temp);
     std::string marksFile = std::string(temp) + "wizbench-" + std::to_string(GetCurrentProcessId()) +
                             ".txt";
-    Breakdown start, change;
+    Breakdown start, change, floorStart, floorChange;
 
     // One start of each before timing: the first start of any program under
     // a fresh Wine server pays for loading the server and the system libraries.
     Sample warm;
-    if (!Measure(wizardExe, warm) || !Measure(floorExe, warm)) return 1;
+    Marks marks;
+    if (!Measure(wizardExe, marksFile, warm, marks) || !Measure(floorExe, marksFile, warm, marks))
+        return 1;
 
     std::vector<double> wizardFirst, wizardNext, floorFirst, floorNext;
     for (int i = 0; i < runs; ++i) {
         Sample w, f;
-        // Only the wizard writes marks; the variable is inherited by it alone.
+        if (!Measure(wizardExe, marksFile, w, marks)) return 1;
         if (breakdown) {
-            DeleteFileA(marksFile.c_str());
-            SetEnvironmentVariableA("WIZ_TIMING", marksFile.c_str());
-        }
-        bool measured = Measure(wizardExe, w);
-        SetEnvironmentVariableA("WIZ_TIMING", nullptr);
-        if (!measured || !Measure(floorExe, f)) return 1;
-        if (breakdown) {
-            Marks marks = ReadMarks(marksFile);
             AddStart(marks, kFirstPage, start);
             AddChange(marks, kFirstPage, change);
+        }
+        if (!Measure(floorExe, marksFile, f, marks)) return 1;
+        if (breakdown) {
+            AddStart(marks, kFirstPage, floorStart);
+            AddChange(marks, kFirstPage, floorChange);
         }
         wizardFirst.push_back(w.first);
         if (w.next >= 0) wizardNext.push_back(w.next);
@@ -247,10 +299,12 @@ int main(int argc, char** argv) {
     printf("\nMedians of %d runs (start to first page, Next to next page):\n", runs);
     PrintRow("start to first page", wizardFirst, floorFirst);
     PrintRow("Next to next page", wizardNext, floorNext);
+    DeleteFileA(marksFile.c_str());
     if (breakdown) {
-        DeleteFileA(marksFile.c_str());
         PrintBreakdown("Start to the first page on the screen, inside the wizard", start);
         PrintBreakdown("Next to the next page on the screen, inside the wizard", change);
+        PrintBreakdown("The same start, inside the floor", floorStart);
+        PrintBreakdown("The same page change, inside the floor", floorChange);
     }
     return 0;
 }
