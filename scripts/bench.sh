@@ -31,7 +31,7 @@ build=$(realpath -m "${BUILD_DIR:-build}/$WIZ_ARCH")
 echo "bench: the $WIZ_ARCH build under Wine's ${WINEARCH#win}-bit loader"
 cmake -S . -B "$build" -DWIZ_ARCH="$WIZ_ARCH" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j2 --target faxwiz res_enu res_deu devaccess evobject link msgbox \
-  devtool register bench benchfloor msi >/dev/null
+  devtool register bench benchfloor benchfloor6 msi >/dev/null
 
 prefix=$(realpath -m "${BENCH_PREFIX:-$build/wineprefix-bench}")
 export WINEPREFIX=$prefix
@@ -53,4 +53,6 @@ else
   run=("$WINELOADER")
 fi
 "${run[@]}" "$build/bin/bench.exe" 'C:\Program Files\Kelvaro\Corvantis\faxwiz.exe' \
-  "$(wiz_winepath -w "$build/bin/benchfloor.exe")" "$runs" "${breakdown[@]}" "${pinned[@]}" | tr -d '\r'
+  "$(wiz_winepath -w "$build/bin/benchfloor.exe")" "$runs" \
+  --floor6 "$(wiz_winepath -w "$build/bin/benchfloor6.exe")" "${breakdown[@]}" "${pinned[@]}" |
+  tr -d '\r'

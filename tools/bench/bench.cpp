@@ -221,13 +221,16 @@ double Median(std::vector<double> values) {
     return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
-void PrintRow(const char* what, const std::vector<double>& wizard, const std::vector<double>& floor) {
+void PrintRow(const char* what, const char* floorName, const std::vector<double>& wizard,
+              const std::vector<double>& floor) {
     double w = Median(wizard), f = Median(floor);
     if (w < 0) {
-        printf("%-26s wizard: no next page in this build (Next ended it)   floor %8.1f ms\n", what, f);
+        printf("%-20s wizard: no next page in this build (Next ended it)   %s %8.1f ms\n", what,
+               floorName, f);
         return;
     }
-    printf("%-26s wizard %8.1f ms   floor %8.1f ms   ratio %5.2f\n", what, w, f, f > 0 ? w / f : 0.0);
+    printf("%-20s wizard %8.1f ms   %-7s %8.1f ms   ratio %5.2f\n", what, w, floorName, f,
+           f > 0 ? w / f : 0.0);
 }
 
 void PrintBreakdown(const char* what, const Breakdown& b) {
@@ -243,68 +246,88 @@ void PrintBreakdown(const char* what, const Breakdown& b) {
 
 }  // namespace
 
+// One program of the comparison and what was measured of it.
+struct Measured {
+    std::string name;
+    std::string exe;
+    std::vector<double> first, next;
+    Breakdown start, change;
+};
+
 int main(int argc, char** argv) {
     std::vector<std::string> args;
     bool breakdown = false;
+    std::string floor6;
     for (int i = 1; i < argc; ++i) {
         if (!strcmp(argv[i], "--breakdown"))
             breakdown = true;
         else if (!strcmp(argv[i], "--cpu") && i + 1 < argc)
             g_cpu = atoi(argv[++i]);
+        else if (!strcmp(argv[i], "--floor6") && i + 1 < argc)
+            floor6 = argv[++i];
         else
             args.push_back(argv[i]);
     }
     if (args.size() < 2 || args.size() > 3) {
-        fprintf(stderr, "usage: bench <wizard program> <floor program> [runs] [--breakdown] [--cpu N]\n");
+        fprintf(stderr,
+                "usage: bench <wizard program> <floor program> [runs] [--floor6 <floor program "
+                "with Common Controls 6>] [--breakdown] [--cpu N]\n");
         return 2;
     }
     int runs = args.size() == 3 ? atoi(args[2].c_str()) : 7;
     if (runs < 1 || runs > 100) runs = 7;
-    const char* wizardExe = args[0].c_str();
-    const char* floorExe = args[1].c_str();
+    std::vector<Measured> programs(floor6.empty() ? 2 : 3);
+    programs[0].name = "wizard";
+    programs[0].exe = args[0];
+    programs[1].name = "floor";
+    programs[1].exe = args[1];
+    if (!floor6.empty()) {
+        programs[2].name = "floor6";
+        programs[2].exe = floor6;
+    }
     char temp[MAX_PATH] = "";
     GetTempPathA(sizeof temp, temp);
     std::string marksFile = std::string(temp) + "wizbench-" + std::to_string(GetCurrentProcessId()) +
                             ".txt";
-    Breakdown start, change, floorStart, floorChange;
 
     // One start of each before timing: the first start of any program under
     // a fresh Wine server pays for loading the server and the system libraries.
-    Sample warm;
     Marks marks;
-    if (!Measure(wizardExe, marksFile, warm, marks) || !Measure(floorExe, marksFile, warm, marks))
-        return 1;
+    for (Measured& program : programs) {
+        Sample warm;
+        if (!Measure(program.exe, marksFile, warm, marks)) return 1;
+    }
 
-    std::vector<double> wizardFirst, wizardNext, floorFirst, floorNext;
     for (int i = 0; i < runs; ++i) {
-        Sample w, f;
-        if (!Measure(wizardExe, marksFile, w, marks)) return 1;
-        if (breakdown) {
-            AddStart(marks, kFirstPage, start);
-            AddChange(marks, kFirstPage, change);
+        printf("run %2d:", i + 1);
+        for (Measured& program : programs) {
+            Sample sample;
+            if (!Measure(program.exe, marksFile, sample, marks)) return 1;
+            if (breakdown) {
+                AddStart(marks, kFirstPage, program.start);
+                AddChange(marks, kFirstPage, program.change);
+            }
+            program.first.push_back(sample.first);
+            if (sample.next >= 0) program.next.push_back(sample.next);
+            printf("  %s %7.1f / %s ms", program.name.c_str(), sample.first,
+                   Figure(sample.next).c_str());
         }
-        if (!Measure(floorExe, marksFile, f, marks)) return 1;
-        if (breakdown) {
-            AddStart(marks, kFirstPage, floorStart);
-            AddChange(marks, kFirstPage, floorChange);
-        }
-        wizardFirst.push_back(w.first);
-        if (w.next >= 0) wizardNext.push_back(w.next);
-        floorFirst.push_back(f.first);
-        if (f.next >= 0) floorNext.push_back(f.next);
-        printf("run %2d: wizard %7.1f / %s ms   floor %7.1f / %s ms\n", i + 1, w.first,
-               Figure(w.next).c_str(), f.first, Figure(f.next).c_str());
+        printf("\n");
         fflush(stdout);
     }
-    printf("\nMedians of %d runs (start to first page, Next to next page):\n", runs);
-    PrintRow("start to first page", wizardFirst, floorFirst);
-    PrintRow("Next to next page", wizardNext, floorNext);
     DeleteFileA(marksFile.c_str());
+    printf("\nMedians of %d runs (start to first page, Next to next page):\n", runs);
+    for (size_t f = 1; f < programs.size(); ++f) {
+        PrintRow("start to first page", programs[f].name.c_str(), programs[0].first,
+                 programs[f].first);
+        PrintRow("Next to next page", programs[f].name.c_str(), programs[0].next, programs[f].next);
+    }
     if (breakdown) {
-        PrintBreakdown("Start to the first page on the screen, inside the wizard", start);
-        PrintBreakdown("Next to the next page on the screen, inside the wizard", change);
-        PrintBreakdown("The same start, inside the floor", floorStart);
-        PrintBreakdown("The same page change, inside the floor", floorChange);
+        for (const Measured& program : programs) {
+            printf("\n== inside the %s", program.name.c_str());
+            PrintBreakdown("Start to the first page on the screen", program.start);
+            PrintBreakdown("Next to the next page on the screen", program.change);
+        }
     }
     return 0;
 }
