@@ -7,7 +7,33 @@
 
 namespace {
 const unsigned short kInstallSection = 16;
+
+// The link library is only needed here, at the end of the wizard, so it is
+// loaded now rather than with the program: one library less to load before
+// the first page. It lies beside the program, where the loader found it.
+// Without it registration does not start, and the wizard still ends normally.
+int LaunchLinkOnDemand(long code, const char* arguments) {
+    static decltype(&LaunchLink) launch = nullptr;
+    if (!launch) {
+        char path[MAX_PATH];
+        DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
+        if (n == 0 || n >= sizeof path) return 0;
+        char* name = path + n;
+        while (name > path && name[-1] != '\\' && name[-1] != '/' && name[-1] != ':') --name;
+        const char kLibrary[] = "link.dll";
+        if ((size_t)(name - path) + sizeof kLibrary > sizeof path) return 0;
+        memcpy(name, kLibrary, sizeof kLibrary);
+        HMODULE library = LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+        if (!library) return 0;
+        launch = (decltype(&LaunchLink))(void*)GetProcAddress(library, "LaunchLink");
+        if (!launch) {
+            FreeLibrary(library);
+            return 0;
+        }
+    }
+    return launch(code, arguments);
 }
+}  // namespace
 
 void ClearRunSetupWizard() { WriteRegString(kInstallSection, 0, "RunSetupWizard", "0"); }
 
@@ -17,6 +43,6 @@ int LaunchPendingRegistration() {
     // Only the exact text counts: "1 ", "01" or "yes" are not a request.
     if (strcmp(value, "1") != 0) return 0;
     WriteRegString(kInstallSection, 0, "RunRegistration", "0");
-    LaunchLink(LINK_PRODUCT_REGISTRATION, nullptr);
+    LaunchLinkOnDemand(LINK_PRODUCT_REGISTRATION, nullptr);
     return 1;
 }

@@ -157,3 +157,23 @@ TEST(Faults, ProductIniWhoseFolderIsAFile) {
     EXPECT_EQ(answers.FaxNumber, demo.Device(77).objects[31].bytes);
     EXPECT_NE(std::string::npos, wiztest::ReadFile(demo.SummaryFile()).find(answers.FaxNumber));
 }
+
+// The link library is loaded only when registration starts: without it the
+// wizard still runs to its end, and registration is still marked as asked.
+TEST(Faults, WithoutTheLinkLibraryTheWizardStillFinishes) {
+    DemoOptions options;
+    options.Registration = true;
+    DemoInstall demo(options);
+    ASSERT_EQ("", demo.Error());
+    ASSERT_TRUE(DeleteFileA((demo.ProgramDir() + "\\link.dll").c_str()));
+
+    wizdrive::Program wizard;
+    ASSERT_NE(nullptr, StartAtWelcome(wizard, demo));
+    wizdrive::RoadAnswers answers;
+    wizdrive::RoadReport report;
+    ASSERT_NO_FATAL_FAILURE(WalkToTheEnd(wizard, answers, &report));
+    EXPECT_EQ("0", demo.Setup("SetupRun"));
+    EXPECT_EQ("0", demo.RegValue("Install", "RunSetupWizard"));
+    EXPECT_EQ("0", demo.RegValue("Install", "RunRegistration"));
+    EXPECT_EQ(0, demo.RegistrationStarts());
+}
