@@ -33,7 +33,11 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-cp -a "$WIZ_SUITE_PREFIX" "$WINEPREFIX" || { echo "cannot copy $WIZ_SUITE_PREFIX"; exit 1; }
+# The users' Temp folders are left behind: tests running beside this one make
+# and remove their scratch folders there while the prefix is being copied.
+mkdir -p "$WINEPREFIX"
+tar -C "$WIZ_SUITE_PREFIX" --exclude='./drive_c/users/*/Temp/*' -cf - . |
+  tar -C "$WINEPREFIX" -xf - || { echo "cannot copy $WIZ_SUITE_PREFIX"; exit 1; }
 rm -f "$WINEPREFIX/drive_c/windows/KLCV_REG.INI"
 wiz_wine reg delete 'HKLM\Software\Kelvaro' /f >/dev/null 2>&1
 
