@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "common/registry/values.h"
+#include "common/util.h"
 #include "maker/link/link.h"
 
 namespace {
@@ -16,13 +17,7 @@ int LaunchLinkOnDemand(long code, const char* arguments) {
     static decltype(&LaunchLink) launch = nullptr;
     if (!launch) {
         char path[MAX_PATH];
-        DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
-        if (n == 0 || n >= sizeof path) return 0;
-        char* name = path + n;
-        while (name > path && name[-1] != '\\' && name[-1] != '/' && name[-1] != ':') --name;
-        const char kLibrary[] = "link.dll";
-        if ((size_t)(name - path) + sizeof kLibrary > sizeof path) return 0;
-        memcpy(name, kLibrary, sizeof kLibrary);
+        if (GetFileBesideModule(nullptr, "link.dll", path, sizeof path) <= 0) return 0;
         HMODULE library = LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
         if (!library) return 0;
         launch = (decltype(&LaunchLink))(void*)GetProcAddress(library, "LaunchLink");
