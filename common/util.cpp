@@ -139,6 +139,9 @@ char* AddTrailingBackslash(char* text, short size) {
     if (IsDBCSLeadByte((BYTE)*last) && last[1] == '\0') {
         *last = '\0';
         if (!*text) return text;
+        // What it leaves may already end with one.
+        last = LastCharacter(text);
+        if (*last == '\\' && last[1] == '\0') return text;
     }
     AppendBounded(text, size, "\\", 0);
     return text;

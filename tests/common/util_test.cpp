@@ -113,6 +113,27 @@ TEST(Backslashes, TrailByteIsNotABackslash) {
     EXPECT_EQ(before, StripTrailingBackslash(a));
 }
 
+// Half a character at the end goes; a backslash is then added only where the
+// text does not already end with one.
+TEST(Backslashes, AddAfterDroppingAHalfCharacter) {
+    if (!DoubleByteCodePage()) GTEST_SKIP() << "needs code page 932";
+    const std::string lead = "\x95";
+    struct Case {
+        std::string text, expected;
+    } cases[] = {
+        {"C:\\dir\\" + lead, "C:\\dir\\"},
+        {"C:\\dir" + lead, "C:\\dir\\"},
+        {"C:\\" + std::string(kHyou) + lead, "C:\\" + std::string(kHyou) + "\\"},
+        {lead, ""},
+    };
+    for (const Case& c : cases) {
+        GuardedBuffer b(32);
+        strcpy(b.data(), c.text.c_str());
+        EXPECT_EQ(c.expected, std::string(AddTrailingBackslash(b.data(), 32))) << c.text;
+        EXPECT_TRUE(b.Intact());
+    }
+}
+
 TEST(KeepCharRange, DigitsOnly) {
     char a[] = "+1 (555) 010-9999";
     EXPECT_STREQ("15550109999", KeepCharRange(a, '0', '9'));

@@ -312,19 +312,21 @@ void FuzzBackslash(Gen& g, uint64_t i) {
     ends = EndsWithBackslash(s.c_str());
     bool room;
     Placed b(ArenaB(), (size_t)size, back, 'Q');
-    // Half a character at the end is no character: it is dropped.
+    // Half a character at the end is no character: it is dropped, and what
+    // is left may already end with a backslash.
     std::string whole = s.substr(0, WholePrefix(s.c_str(), s.size()));
+    bool wholeEnds = EndsWithBackslash(whole.c_str());
     room = whole.size() + 2 < (size_t)size;
     memcpy(b.data(), s.c_str(), s.size() + 1);
     AddTrailingBackslash(b.data(), size);
     Check(b.FenceIntact(), "wrote past size");
     if (!Check(Terminated(b.data(), (size_t)size), "not terminated within size")) return;
     std::string once = b.data();
-    std::string added = ends ? s : whole.empty() ? whole : !room ? whole : whole + "\\";
+    std::string added = ends ? s : whole.empty() || wholeEnds || !room ? whole : whole + "\\";
     Check(added == once, "AddTrailingBackslash: not the text with one final backslash");
     AddTrailingBackslash(b.data(), size);
     Check(once == b.data(), "AddTrailingBackslash is not idempotent");
-    if (!whole.empty() && !ends && room) {
+    if (!whole.empty() && !ends && !wholeEnds && room) {
         StripTrailingBackslash(b.data());
         Check(whole == b.data(), "stripping an added backslash does not give the text back");
     }
