@@ -113,9 +113,12 @@ char* ExpandMacroField(const char* source, int field, char* destination, int siz
             }
             if (!value[0]) BuiltIn(name.data(), value.data(), MacroValueSize);
             if (!full) {
-                AppendBounded(built.data(), MacroFieldSize, value[0] ? value.data() : kMacroError,
-                              0);
-                length = (int)strlen(built.data());
+                const char* text = value[0] ? value.data() : kMacroError;
+                AppendBounded(built.data(), MacroFieldSize, text, 0);
+                int added = (int)strlen(built.data()) - length;
+                length += added;
+                // A value cut short fills the field, as a character that does not fit.
+                if (added < (int)strlen(text)) full = true;
             }
             if (*p == '\0') break;  // left open: the text ends here
             ++p;

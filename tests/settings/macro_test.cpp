@@ -197,3 +197,30 @@ TEST(MacroFields, ACharacterThatDoesNotFitEndsTheField) {
     // A later field starts empty again.
     EXPECT_STREQ("ab", ExpandMacroField("3\x81*0,ab", 2, out, sizeof out, MACRO_ALL, nullptr));
 }
+
+// A value cut at the end of the field area fills it: what follows the
+// reference must not take the place of what was cut.
+TEST(MacroFields, AValueCutShortEndsTheField) {
+    std::string before(1290, 'a');
+    EXPECT_EQ(before + std::string(8, 'L'),
+              Field((before + "%long%x").c_str(), 1, MACRO_ALL, FaxResolver));
+    // A value that fits whole leaves room for what follows.
+    EXPECT_EQ(std::string(1289, 'a') + "555 0100x",
+              Field((std::string(1289, 'a') + "%faxnum%x").c_str(), 1, MACRO_ALL, FaxResolver));
+}
+
+TEST(MacroFields, AValueWhoseLastCharacterDoesNotFitEndsTheField) {
+    if (GetACP() != 932) GTEST_SKIP() << "needs code page 932";
+    // One byte is left: the double-byte value is dropped, and "x" after it
+    // must not take its place.
+    std::string before(1297, 'a');
+    auto kanji = [](const char* name, char* value, int room) {
+        if (strcmp(name, "kanji") == 0)
+            snprintf(value, (size_t)room, "\x95\x5c");
+        else
+            FaxResolver(name, value, room);
+    };
+    EXPECT_EQ(before, Field((before + "%kanji%x").c_str(), 1, MACRO_ALL, kanji));
+    // Nor does the value of the next reference.
+    EXPECT_EQ(before, Field((before + "%kanji%%faxnum%").c_str(), 1, MACRO_ALL, kanji));
+}
