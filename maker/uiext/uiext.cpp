@@ -151,25 +151,53 @@ LRESULT CFilteredEdit::OnPaste(WPARAM wParam, LPARAM lParam) {
         CloseClipboard();
     }
     CString kept = Filter(text);
-    if (kept.GetLength() < text.GetLength()) MessageBeep(MB_OK);
-    if (kept.IsEmpty()) return 0;
-    int over = InsertWithinLimit([&] { ReplaceSel(kept, TRUE); });
-    if (over > 0) {
-        // What fits of it, ending on a whole character.
-        int fits = 0, room = kept.GetLength() - over;
+    bool cut = kept.GetLength() < text.GetLength();
+    if (byteLimit_ > 0) {
+        // What fits of it, ending on a whole character. The room is worked
+        // out first: a control that counts its limit in characters cuts the
+        // paste itself, so what it kept says nothing about the bytes left.
+        int room = byteLimit_ - BytesBesideSelection();
+        int fits = 0;
         const char* p = kept;
         while (p[fits]) {
             int step = IsDBCSLeadByte((BYTE)p[fits]) && p[fits + 1] ? 2 : 1;
             if (fits + step > room) break;
             fits += step;
         }
-        MessageBeep(MB_OK);
-        if (fits > 0) {
-            CString part(p, fits);
-            ReplaceSel(part, TRUE);
+        if (fits < kept.GetLength()) {
+            cut = true;
+            kept = CString(p, fits);
         }
     }
+    if (cut) MessageBeep(MB_OK);
+    if (!kept.IsEmpty()) ReplaceSel(kept, TRUE);
     return 0;
+}
+
+int CFilteredEdit::BytesBesideSelection() {
+    CString text;
+    GetWindowText(text);
+    DWORD start = 0, end = 0;
+    SendMessage(EM_GETSEL, (WPARAM)&start, (LPARAM)&end);
+    // The control counts positions in bytes or, like Wine's and Common
+    // Controls 6, in characters; its length in its own units tells which.
+    int units = (int)SendMessage(EM_LINELENGTH, 0, 0);
+    if (units != text.GetLength()) {
+        const char* p = text;
+        int bytes = 0, startByte = -1, endByte = -1;
+        for (int index = 0;; ++index) {
+            if (index == (int)start) startByte = bytes;
+            if (index == (int)end) endByte = bytes;
+            if (!p[bytes]) break;
+            bytes += IsDBCSLeadByte((BYTE)p[bytes]) && p[bytes + 1] ? 2 : 1;
+        }
+        start = startByte < 0 ? (DWORD)bytes : (DWORD)startByte;
+        end = endByte < 0 ? (DWORD)bytes : (DWORD)endByte;
+    }
+    int length = text.GetLength();
+    if (end > (DWORD)length) end = (DWORD)length;
+    if (start > end) start = end;
+    return length - (int)(end - start);
 }
 
 LRESULT CFilteredEdit::OnKeyDown(WPARAM wParam, LPARAM lParam) {

@@ -60,6 +60,8 @@ private:
     // Inserts through insert; a text that then has more bytes than the limit
     // goes back to what it was. Returns the bytes it had too many (0: kept).
     int InsertWithinLimit(const std::function<void()>& insert);
+    // Bytes of the text outside the current selection.
+    int BytesBesideSelection();
     unsigned char leadByte_;  // first byte of a double-byte character being typed
     int byteLimit_;           // the text limit in bytes; 0: none set
 };

@@ -214,3 +214,42 @@ TEST(FilteredEdit, TextLimitCountsBytes) {
         CloseClipboard();
     }
 }
+
+// A control that counts its limit in characters cuts a paste itself; what is
+// kept still follows the bytes left beside the selection.
+TEST(FilteredEdit, PasteTheControlCutsKeepsToTheByteLimit) {
+    if (GetACP() != 932) GTEST_SKIP() << "needs a double-byte code page";
+    auto times = [](int n, const std::string& s) {
+        std::string out;
+        while (n-- > 0) out += s;
+        return out;
+    };
+    const std::string a = "\x82\xa0", i = "\x82\xa2";  // hiragana "a" and "i"
+    struct Case {
+        const char* what;
+        std::string typed;
+        int selStart, selEnd;  // -1: the caret stays after the typed text
+        std::string pasted, left;
+    } cases[] = {
+        {"double-byte into an empty field", "", -1, -1, times(30, a), times(12, a)},
+        {"ASCII after double-byte", times(10, a), -1, -1, std::string(20, 'x'),
+         times(10, a) + "xxxxx"},
+        {"a selection makes room", "ab" + times(10, a), 0, 2, times(20, i),
+         times(2, i) + times(10, a)},
+        {"the whole text selected", times(10, a), 0, -1, times(30, i), times(12, i)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EditUnderTest<CFaxHeaderField> name;
+        name.field.LimitText(25);
+        name.Type(c.typed);
+        if (c.selStart >= 0) SendMessageA(name.window(), EM_SETSEL, c.selStart, c.selEnd);
+        ASSERT_TRUE(PutOnClipboard(name.window(), c.pasted));
+        SendMessageA(name.window(), WM_PASTE, 0, 0);
+        EXPECT_EQ(c.left, name.Text());
+    }
+    if (OpenClipboard(nullptr)) {
+        EmptyClipboard();
+        CloseClipboard();
+    }
+}
