@@ -7,5 +7,6 @@ void ClearRunSetupWizard();
 
 // Starts product registration (link 9936) when "RunRegistration" holds
 // exactly "1", clearing it to "0" first so it starts at most once. Any other
-// value, or none, is left as it is. Returns 1 when registration was asked for.
+// value, or none, is left as it is, and so is "1" when the link library is
+// missing or cannot load. Returns 1 when registration was asked for.
 int LaunchPendingRegistration();
