@@ -1,5 +1,8 @@
 #include "tests/support/test_support.h"
 
+#include <aclapi.h>
+#include <sddl.h>
+
 #include <cstdio>
 #include <cstring>
 
@@ -163,6 +166,37 @@ int RunProcess(const std::string& commandLine, DWORD timeoutMs) {
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
     return (int)code;
+}
+
+ObjectAccess ReadObjectAccess(HANDLE object) {
+    ObjectAccess access;
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetSecurityInfo(object, SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                        &dacl, nullptr, &descriptor) != ERROR_SUCCESS)
+        return access;
+    PSID system = nullptr, admins = nullptr, interactive = nullptr;
+    if (dacl && ConvertStringSidToSidA("S-1-5-18", &system) &&
+        ConvertStringSidToSidA("S-1-5-32-544", &admins) &&
+        ConvertStringSidToSidA("S-1-5-4", &interactive)) {
+        access.HasDacl = true;
+        for (DWORD i = 0; i < dacl->AceCount; ++i) {
+            ACCESS_ALLOWED_ACE* ace = nullptr;
+            if (!GetAce(dacl, i, (void**)&ace) || ace->Header.AceType != ACCESS_ALLOWED_ACE_TYPE)
+                continue;
+            PSID sid = &ace->SidStart;
+            DWORD& rights = EqualSid(sid, system)        ? access.System
+                            : EqualSid(sid, admins)      ? access.Admins
+                            : EqualSid(sid, interactive) ? access.Interactive
+                                                         : access.Others;
+            rights |= ace->Mask;
+        }
+    }
+    LocalFree(system);
+    LocalFree(admins);
+    LocalFree(interactive);
+    LocalFree(descriptor);
+    return access;
 }
 
 }  // namespace wiztest

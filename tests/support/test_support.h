@@ -90,4 +90,16 @@ private:
 // Runs a program and waits for it; returns its exit code, or -1.
 int RunProcess(const std::string& commandLine, DWORD timeoutMs = 60000);
 
+// What the DACL of a kernel object allows, read back from the object (a
+// handle with READ_CONTROL): the rights of SYSTEM, the Administrators, the
+// interactive user and of every other SID together.
+struct ObjectAccess {
+    bool HasDacl = false;  // false also when it cannot be read
+    DWORD System = 0;
+    DWORD Admins = 0;
+    DWORD Interactive = 0;
+    DWORD Others = 0;
+};
+ObjectAccess ReadObjectAccess(HANDLE object);
+
 }  // namespace wiztest
