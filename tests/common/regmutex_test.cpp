@@ -100,3 +100,18 @@ TEST_F(RegistryMutex, DeviceWalkWaitsForAnotherProcess) {
     EXPECT_EQ(1, EnumDevices(CountAll, nullptr));
     EXPECT_GE(GetTickCount() - start, 1000u);
 }
+
+// The wizard runs elevated; the product's other programs must still be able to
+// take the mutex it made, yet not change its security.
+TEST_F(RegistryMutex, OtherProgramsMayTakeTheMutexButNotChangeIt) {
+    EXPECT_EQ(3, WriteRegString(16, 0, "Secured", "yes"));
+    HANDLE mutex = OpenMutexA(READ_CONTROL, FALSE, "klRegMutex");
+    ASSERT_NE(nullptr, mutex);
+    ObjectAccess access = ReadObjectAccess(mutex);
+    CloseHandle(mutex);
+    ASSERT_TRUE(access.HasDacl);
+    EXPECT_EQ((DWORD)(SYNCHRONIZE | MUTEX_MODIFY_STATE), access.Interactive);
+    EXPECT_EQ((DWORD)MUTEX_ALL_ACCESS, access.Admins);
+    EXPECT_EQ((DWORD)MUTEX_ALL_ACCESS, access.System);
+    EXPECT_EQ(0u, access.Others);
+}
