@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "maker/devaccess/devaccess.h"
+#include "maker/objsec/objsec.h"
 
 namespace devsim {
 
@@ -96,7 +97,8 @@ std::string StatePath(long deviceId) { return DevicePath(deviceId, "state"); }
 std::string JournalPath(long deviceId) { return DevicePath(deviceId, "journal"); }
 
 StoreLock::StoreLock() {
-    mutex_ = CreateMutexA(nullptr, FALSE, "DeviceSimulatorStore");
+    // Every program of the product that reaches a device takes it, elevated or not.
+    mutex_ = CreateSharedMutex("DeviceSimulatorStore");
     if (mutex_) WaitForSingleObject(mutex_, INFINITE);  // an abandoned mutex is ours too
 }
 

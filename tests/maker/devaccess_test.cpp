@@ -4,7 +4,10 @@
 
 #include "maker/devaccess/devaccess.h"
 #include "maker/devaccess/devsim.h"
+#include "maker/objsec/objsec.h"
 #include "tests/support/test_support.h"
+
+#include <sddl.h>  // after windows.h
 
 using wiztest::GuardedBuffer;
 using wiztest::TempDir;
@@ -289,4 +292,42 @@ TEST_F(DeviceAccess, DamagedStateFilesAreRefusedAndLeftAlone) {
     }
     devsim::DeviceState s;
     EXPECT_FALSE(devsim::ParseState(garbage, s));
+}
+
+// The store's mutex, made by an elevated program, must still be taken by the
+// product's unelevated programs, yet they may not change its security.
+TEST_F(DeviceAccess, OtherProgramsMayTakeTheStoreLockButNotChangeIt) {
+    devsim::StoreLock lock;
+    HANDLE mutex = OpenMutexA(READ_CONTROL, FALSE, "DeviceSimulatorStore");
+    ASSERT_NE(nullptr, mutex);
+    wiztest::ObjectAccess access = wiztest::ReadObjectAccess(mutex);
+    CloseHandle(mutex);
+    ASSERT_TRUE(access.HasDacl);
+    EXPECT_EQ((DWORD)(SYNCHRONIZE | MUTEX_MODIFY_STATE), access.Interactive);
+    EXPECT_EQ((DWORD)MUTEX_ALL_ACCESS, access.Admins);
+    EXPECT_EQ((DWORD)MUTEX_ALL_ACCESS, access.System);
+    EXPECT_EQ(0u, access.Others);
+}
+
+// A mutex that an elevated program made is opened with just the rights an
+// unelevated one has, and can be taken and released with them.
+TEST(SharedObjects, AMutexOutOfFullReachIsOpenedWithTheUsersRights) {
+    std::string name = "SharedObjectsTest" + std::to_string(GetCurrentProcessId());
+    // Owned by SYSTEM, so this process keeps only what the interactive user has.
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(
+        "O:SYD:P(A;;0x001f0001;;;SY)(A;;0x00100001;;;IU)", SDDL_REVISION_1, &descriptor, nullptr));
+    SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor, FALSE};
+    HANDLE made = CreateMutexA(&attributes, FALSE, name.c_str());
+    LocalFree(descriptor);
+    ASSERT_NE(nullptr, made);
+    ASSERT_EQ(nullptr, CreateMutexA(nullptr, FALSE, name.c_str()));  // really out of reach
+
+    HANDLE mutex = CreateSharedMutex(name.c_str());
+    ASSERT_NE(nullptr, mutex);
+    EXPECT_EQ((DWORD)ERROR_ALREADY_EXISTS, GetLastError());
+    EXPECT_EQ((DWORD)WAIT_OBJECT_0, WaitForSingleObject(mutex, 0));
+    EXPECT_TRUE(ReleaseMutex(mutex));
+    CloseHandle(mutex);
+    CloseHandle(made);
 }
