@@ -6,6 +6,8 @@
 #include <set>
 #include <string>
 
+#include "maker/objsec/objsec.h"
+
 struct EvObject {
     HANDLE Event;   // this registration's slot event
     HANDLE Stop;    // ends the watcher thread
@@ -25,7 +27,7 @@ void Trace(const char* call, const std::string& name) {
     char path[MAX_PATH];
     DWORD n = GetEnvironmentVariableA("EV_TRACE_FILE", path, sizeof path);
     if (n == 0 || n >= sizeof path) return;
-    HANDLE mutex = CreateMutexA(nullptr, FALSE, "KLEvObjectTrace");
+    HANDLE mutex = CreateSharedMutex("KLEvObjectTrace");
     if (mutex) WaitForSingleObject(mutex, 5000);
     HANDLE f = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -126,12 +128,14 @@ HEVOBJECT EvRegisterObject(const char* objectName, long deviceId) {
     if (!BaseName(objectName, deviceId, base, sizeof base)) return nullptr;
 
     // Each registration takes the first slot nobody holds; creating a named
-    // object is atomic, so two programs never get the same slot.
+    // object is atomic, so two programs never get the same slot. The slot is
+    // made so that the other programs may signal it even when this one runs
+    // elevated.
     HANDLE event = nullptr;
     char name[sizeof base + 16] = "";
     for (int slot = 0; slot < EV_MAX_REGISTRATIONS && !event; ++slot) {
         SlotName(base, slot, name, sizeof name);
-        HANDLE h = CreateEventA(nullptr, FALSE, FALSE, name);
+        HANDLE h = CreateSharedEvent(name, FALSE);
         if (!h) return nullptr;
         if (GetLastError() == ERROR_ALREADY_EXISTS)
             CloseHandle(h);
