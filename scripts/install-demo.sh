@@ -8,7 +8,8 @@
 #   C:\Program Files\Kelvaro\Corvantis\Data     corvfax.ini, summary.ini (summary.txt,
 #                                               registration.log appear later)
 #   C:\Program Files\Kelvaro\Corvantis\HELP     README.TXT
-#   HKLM\Software\Kelvaro\Corvantis             Env, Install, Models, Devices (77 default, 78)
+#   HKLM\Software\Kelvaro\Corvantis             Env, Install, Models (the package);
+#                                               Devices (77 default, 78: devices.reg)
 #   HKLM\Software\Kelvaro\Links\9936            product registration (register.exe)
 #   C:\ProgramData\Kelvaro\DeviceSim            simulated devices 77 and 78 (devtool)
 #
@@ -64,21 +65,29 @@ rm -f "$programdir/Data/corvfax.ini" "$programdir/Data/summary.txt" "$programdir
 # Marks left by another build of the same version, which /x does not know.
 wiz_wine reg delete 'HKLM\Software\Kelvaro\Corvantis' /f >/dev/null 2>&1 || true
 status=0
-wiz_wine msiexec /i "$package_w" /qn LANGUAGE="$language" /l* 'C:\windows\temp\corvantis-install.log' \
+wiz_wine msiexec /i "$package_w" /qn LANGUAGE="$language" /lv 'C:\windows\temp\corvantis-install.log' \
   >/dev/null 2>&1 || status=$?
 # 3010 (seen as 194 in the low byte): installed, a restart would complete it.
 if [ $status != 0 ] && [ $status != 194 ]; then
   echo "install-demo: the package $package could not be installed (msiexec exit code $status)" >&2
   if [ -s "$log" ]; then
-    iconv -f UTF-16LE -t UTF-8 "$log" 2>/dev/null | tr -d '\r' | grep -iE 'error|failed|must be' | head -n 5 | sed 's/^/  /' >&2 || true
+    tr -d '\000\r' <"$log" | grep -iE 'error|failed|must be' | head -n 5 | sed 's/^/  /' >&2 || true
   fi
   exit 1
 fi
-if ! wiz_wine reg query 'HKLM\Software\Kelvaro\Corvantis\Devices\0' /v DefDevID >/dev/null 2>&1; then
+if ! wiz_wine reg query 'HKLM\Software\Kelvaro\Corvantis\Env' /v ProgramDir >/dev/null 2>&1; then
   echo "install-demo: the package ran, but the product's registry tree is not there" >&2
   exit 1
 fi
 installed+=("$(basename "$package")")
+
+# ---- the printers' registrations ----
+# Each printer's own installation registers it (Devices, the default device);
+# the package writes none, so that its upgrades and repairs keep them.
+if ! wiz_wine reg import "$(wiz_winepath -w "$product/devices.reg")" >/dev/null 2>&1; then
+  echo "install-demo: the demo's printers could not be registered (product/devices.reg)" >&2
+  exit 1
+fi
 
 # ---- simulated devices ----
 # The device access stand-in keeps one state file per device id (folder:

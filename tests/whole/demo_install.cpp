@@ -178,13 +178,21 @@ bool DemoInstall::CopyProgramFiles(const DemoOptions& options) {
     return true;
 }
 
+// The product's tree, then the printers that their own installation registers.
 bool DemoInstall::WriteRegistry(const DemoOptions& options) {
-    std::string file = wiztest::SourceDir() + "\\product\\corvantis.reg";
-    std::vector<std::string> lines = Lines(wiztest::ReadFile(file));
-    if (lines.empty()) {
-        error_ = "the registry file cannot be read: " + file;
-        return false;
+    for (const char* name : {"corvantis.reg", "devices.reg"}) {
+        std::string file = wiztest::SourceDir() + "\\product\\" + name;
+        std::vector<std::string> lines = Lines(wiztest::ReadFile(file));
+        if (lines.empty()) {
+            error_ = "the registry file cannot be read: " + file;
+            return false;
+        }
+        if (!WriteRegistryLines(lines, options)) return false;
     }
+    return true;
+}
+
+bool DemoInstall::WriteRegistryLines(const std::vector<std::string>& lines, const DemoOptions& options) {
     std::string key;  // under HKEY_LOCAL_MACHINE; empty: a key this install leaves out
     for (const std::string& raw : lines) {
         std::string line = Trim(raw);

@@ -92,6 +92,7 @@ private:
     void Install(const DemoOptions& options);
     bool CopyProgramFiles(const DemoOptions& options);
     bool WriteRegistry(const DemoOptions& options);
+    bool WriteRegistryLines(const std::vector<std::string>& lines, const DemoOptions& options);
 
     std::string error_;
     wiztest::TempDir root_;
