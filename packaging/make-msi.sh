@@ -7,15 +7,23 @@
 # - the product INI is the person's: installed when missing, never replaced
 #   and left behind by uninstall (Component.Attributes: Permanent 0x10,
 #   NeverOverwrite 0x80);
-# - the older version goes before anything is installed (wixl puts it after
-#   InstallFinalize, where its removal of the registry tree would take the
-#   new version's with it);
+# - the older version goes after this one is installed, inside the same
+#   transaction (RemoveExistingProducts right after InstallExecute): the
+#   components both share, the registry tree with them, stay; a failing
+#   upgrade rolls back to the older version as it was;
 # - a rebuild of the same version replaces the installed one as well
 #   (VersionMaxInclusive 0x200 beside MigrateFeatures 0x1);
-# - INSTALLDIR, LANGUAGE and RUNWIZARD reach the elevated part of an
-#   interactive install (SecureCustomProperties; wixl has no Secure="yes");
-# - uninstall removes the product's registry tree and the registration link
-#   whole (Registry rows named "-"), and the Start menu folder (RemoveFile).
+# - INSTALLDIR, LANGUAGE, RUNWIZARD and RUNREGISTRATION reach the elevated
+#   part of an interactive install (SecureCustomProperties; wixl has no
+#   Secure="yes");
+# - starting the wizard at the end is logged, and its failure does not fail
+#   the install that has already ended (custom action type 1 + 64);
+# - programs carry their file version (File.Version), so the installer
+#   compares versions when it replaces them;
+# - removing the product removes its registry tree and the registration link
+#   whole (Registry rows named "-"), the Start menu folder and the
+#   registration log the product wrote (RemoveFile).
+# MSI_FAIL_ON_PURPOSE=1 makes a test package whose installation fails.
 # The package appears only when all of this worked.
 set -euo pipefail
 [ $# -ge 3 ] || { echo "usage: $0 <output.msi> <x86|x64> <source.wxs>... [-I dir] [-D name=value ...] -- [component=LANGUAGE ...]" >&2; exit 2; }
@@ -48,8 +56,19 @@ read -r code max < <(msiinfo export "$work" Upgrade | awk -F '\t' '{ sub(/\r$/, 
 query "DELETE FROM Upgrade WHERE ActionProperty = 'WIX_UPGRADE_DETECTED'"
 query "INSERT INTO Upgrade (UpgradeCode, VersionMax, Attributes, ActionProperty) VALUES ('$code', '$max', 513, 'WIX_UPGRADE_DETECTED')"
 secure=$(msiinfo export "$work" Property | tr -d '\r' | awk -F '\t' '$1 == "SecureCustomProperties" { print $2 }')
-query "UPDATE Property SET Value = '${secure:+$secure;}INSTALLDIR;LANGUAGE;RUNWIZARD' WHERE Property = 'SecureCustomProperties'"
-query "UPDATE InstallExecuteSequence SET Sequence = 1401 WHERE Action = 'RemoveExistingProducts'"
+query "UPDATE Property SET Value = '${secure:+$secure;}INSTALLDIR;LANGUAGE;RUNWIZARD;RUNREGISTRATION' WHERE Property = 'SecureCustomProperties'"
+finalize=$(msiinfo export "$work" InstallExecuteSequence | tr -d '\r' | awk -F '\t' '$1 == "InstallFinalize" { print $3 }')
+[ -n "$finalize" ] || { echo "make-msi: no InstallFinalize in the package" >&2; exit 1; }
+query "INSERT INTO InstallExecuteSequence (Action, Sequence) VALUES ('InstallExecute', $((finalize - 100)))"
+query "UPDATE InstallExecuteSequence SET Sequence = $((finalize - 50)) WHERE Action = 'RemoveExistingProducts'"
+query "UPDATE CustomAction SET Type = 65 WHERE Action = 'StartWizard'"
+# File versions, from the staged files (the current folder).
+while IFS=$'\t' read -r key name; do
+  name=${name#*|}
+  [ -f "$name" ] || continue
+  version=$("$(dirname "$0")/pe-version.py" "$name")
+  [ -n "$version" ] && query "UPDATE File SET Version = '$version' WHERE File = '$key'"
+done < <(msiinfo export "$work" File | tr -d '\r' | tail -n +4 | awk -F '\t' '{ print $1 "\t" $3 }')
 for pair in "$@"; do
   query "UPDATE Component SET Condition = 'LANGUAGE = \"${pair#*=}\"' WHERE Component = '${pair%%=*}'"
 done
@@ -60,5 +79,15 @@ query "UPDATE Component SET Attributes = $attributes WHERE Component = 'ProductI
 query "INSERT INTO Registry (Registry, Root, \`Key\`, Name, Component_) VALUES ('RemoveProductTree', 2, 'Software\\Kelvaro\\Corvantis', '-', 'Registry')"
 query "INSERT INTO Registry (Registry, Root, \`Key\`, Name, Component_) VALUES ('RemoveLink', 2, 'Software\\Kelvaro\\Links\\9936', '-', 'Registry')"
 query "INSERT INTO RemoveFile (FileKey, Component_, DirProperty, InstallMode) VALUES ('RemoveMenuDir', 'Wizard', 'MenuDir', 2)"
+query "INSERT INTO RemoveFile (FileKey, Component_, FileName, DirProperty, InstallMode) VALUES ('RemoveRegistrationLog', 'Wizard', 'registration.log', 'DataDir', 2)"
+# A test package only: fails inside the installation, after the older
+# version's removal was scheduled by the old order (right after InstallValidate)
+# and before any file is written (Wine's rollback removes the files a failed
+# install wrote even where an older version had them).
+if [ -n "${MSI_FAIL_ON_PURPOSE:-}" ]; then
+  files=$(msiinfo export "$work" InstallExecuteSequence | tr -d '\r' | awk -F '\t' '$1 == "InstallFiles" { print $3 }')
+  query "INSERT INTO CustomAction (Action, Type, Source, Target) VALUES ('FailOnPurpose', 19, '', 'This test package fails on purpose.')"
+  query "INSERT INTO InstallExecuteSequence (Action, Condition, Sequence) VALUES ('FailOnPurpose', 'NOT REMOVE', $((files - 10)))"
+fi
 mv "$work" "$output"
 trap - EXIT

@@ -6,12 +6,16 @@
 #   msi_test.sh default-language    no LANGUAGE: the user's language, else ENU
 #   msi_test.sh folder-blanks       a program folder with blanks; one road
 #   msi_test.sh folder-dbcs         a double-byte folder name under code page 932; one road
-#   msi_test.sh upgrade             the previous version with settings stored, then this one
-#   msi_test.sh uninstall           programs, shortcut, registry gone; the person's files stay
-#   msi_test.sh refused             an unreadable package, an unknown language: nothing installed
+#   msi_test.sh upgrade             the previous version with settings stored and a printer
+#                                   added; a failing upgrade, this one, a repair: all kept
+#   msi_test.sh uninstall           programs, shortcut, registry, log gone; the person's files stay
+#   msi_test.sh refused             an unreadable package, an unknown language, the package
+#                                   of the other architecture: nothing installed or replaced
 #   msi_test.sh interactive         the wizard starts at the end, unless RUNWIZARD=0
 # Environment (set by ctest): WIZ_ARCH, WIZ_SOURCE_DIR, WIZ_BINARY_DIR,
-# WIZ_SUITE_PREFIX, WIZ_MSI, WIZ_PREVIOUS_MSI, WIZ_STAGE (the staged files).
+# WIZ_SUITE_PREFIX, WIZ_MSI, WIZ_PREVIOUS_MSI, WIZ_FAILING_MSI (this version,
+# failing on purpose), WIZ_OTHER_MSI (the x86 package, beside the x64 one;
+# may be empty), WIZ_STAGE (the staged files).
 set -uo pipefail
 . "$WIZ_SOURCE_DIR/scripts/wine.sh"
 wiz_wine_env "$WIZ_ARCH"
@@ -93,14 +97,23 @@ msi_install() {
     wiz_wine msiexec /i "$package" /qn "$@" >/dev/null 2>&1
   fi
 }
-# The programs and modules the package holds, by the staged files.
+# install_log <name>: the text of C:\windows\temp\<name>.log, written by
+# msiexec /lv (Wine's msiexec takes no "*"; it writes ANSI, Windows UTF-16).
+install_log() {
+  tr -d '\000\r' <"$drive_c/windows/temp/$1.log" 2>/dev/null
+}
+# The programs and modules the package installs, by the staged files (its
+# custom actions are staged too, but run from the package).
 staged_programs() {
-  (cd "$WIZ_STAGE" && ls -- *.exe *.dll FXWRES.*)
+  (cd "$WIZ_STAGE" && ls -- *.exe *.dll FXWRES.*) | grep -vx setupactions.dll
 }
 
-# expect_installed <folder (Windows, ending in \)> <language>
+# expect_installed <folder (Windows, ending in \)> <language> [package (default: this one)]
 expect_installed() {
-  local folder=$1 language=$2 dir
+  local folder=$1 language=$2 package=${3:-$WIZ_MSI} dir version=$version_text
+  # Another package states its own version text.
+  [ "$package" = "$WIZ_MSI" ] ||
+    version=$(msiinfo export "$package" Registry | tr -d '\r' | awk -F '\t' '$4 == "Version" { print $5 }')
   dir=$(unix "$folder")
   local name
   for name in $(staged_programs) prodinfo.ini; do
@@ -116,8 +129,7 @@ expect_installed() {
   expect "DataDir" "${folder}Data\\" "$(regval "$product_key\\Env" DataDir)"
   expect "ProdIniFile" "${folder}Data\\corvfax.ini" "$(regval "$product_key\\Env" ProdIniFile)"
   expect "Language" "$language" "$(regval "$product_key\\Env" Language)"
-  expect "Version" "$version_text" "$(regval "$product_key\\Install" Version)"
-  expect "DefDevID" "77" "$(regval "$product_key\\Devices\\0" DefDevID)"
+  expect "Version" "$version" "$(regval "$product_key\\Install" Version)"
   expect "registration link" "\"${folder}register.exe\" /log \"${folder}Data\\registration.log\" /close 15" \
     "$(regval 'HKLM\Software\Kelvaro\Links\9936' Command)"
   local link
@@ -127,14 +139,23 @@ expect_installed() {
   elif ! strings -a -el "$link" | grep -qi 'faxwiz.exe' && ! strings -a "$link" | grep -qi 'faxwiz.exe'; then
     fail "the shortcut does not lead to faxwiz.exe"
   fi
-  expect "Add/Remove Programs" "Corvantis Fax|$(package_version "$WIZ_MSI")|Kelvaro" "$(arp_entries)"
+  expect "Add/Remove Programs" "Corvantis Fax|$(package_version "$package")|Kelvaro" "$(arp_entries)"
 }
 
-# walk_road <program (Windows path)>: device 77 as the demo has it, then the
-# walk tool from start to finish; what the wizard stored afterwards.
+# register_printers: the demo's printers, as their own installation
+# registers them (the package does not).
+register_printers() {
+  wiz_wine reg import "$(wiz_winepath -w "$WIZ_SOURCE_DIR/product/devices.reg")" >/dev/null 2>&1 ||
+    fail "the printers could not be registered"
+}
+
+# walk_road <program (Windows path)>: the printers registered, device 77 as
+# the demo has it, then the walk tool from start to finish; what the wizard
+# stored afterwards.
 walk_road() {
   local program=$1 folder
   folder=$(unix "${program%\\*}")
+  register_printers
   local step
   for step in "init 77" "info 77 17 1" "param 77 15 2" "param 77 16 5"; do
     # shellcheck disable=SC2086
@@ -166,24 +187,44 @@ user_locale() {
   esac
 }
 
+# What Windows Installer's validation reads in the package's tables: a plain
+# shortcut (an advertised one repairs from the package at each start), an
+# icon stored as the icon file its name says, programs with their version,
+# the documented properties secure.
+check_tables() {
+  table() { msiinfo export "$WIZ_MSI" "$1" | tr -d '\r' | tail -n +4; }
+  expect "shortcut target" "[#faxwiz.exe]" "$(table Shortcut | awk -F '\t' '$1 == "FaxSetupShortcut" { print $5 }')"
+  expect "icon" "faxwiz.ico|00000100" \
+    "$(table Icon | cut -f1)|$(msiinfo extract "$WIZ_MSI" Icon.faxwiz.ico | head -c 4 | od -An -tx1 | tr -d ' \n')"
+  expect "faxwiz.exe version" "$(package_version "$WIZ_MSI").0" \
+    "$(table File | awk -F '\t' '$1 == "faxwiz.exe" { print $5 }')"
+  table Property | awk -F '\t' '$1 == "SecureCustomProperties"' | grep -q 'RUNREGISTRATION' ||
+    fail "RUNREGISTRATION is not a secure property"
+}
+
 case_install() {
   local language=$1
+  [ "$language" = ENU ] && check_tables
   user_locale "$language"
   msi_install "$msi" LANGUAGE="$language" || fail "msiexec /i ended with $?"
   expect_installed "$default_folder" "$language"
+  haskey "$product_key\\Devices" && fail "the package registered printers"
   expect "RunSetupWizard" "1" "$(regval "$product_key\\Install" RunSetupWizard)"
   expect "RunRegistration" "1" "$(regval "$product_key\\Install" RunRegistration)"
   walk_road "${default_folder}faxwiz.exe"
 }
 
 case_default_language() {
-  local run locale expected
-  # locale of the user, language installed: languages with a module, the
-  # same languages elsewhere, and one without a module.
-  for run in "de_DE DEU" "de_AT DEU" "en_GB ENU" "ja_JP JPN" "fr_CA FRA" "es_MX ESP" "pt_BR ENU"; do
-    read -r locale expected <<<"$run"
+  local run locale expected property
+  # locale of the system (Wine takes it from the locale it runs under),
+  # language installed: languages with a module, the same languages
+  # elsewhere, and one without a module; a LANGUAGE given in lower case.
+  for run in "de_DE DEU" "de_AT DEU" "en_GB ENU" "ja_JP JPN" "fr_CA FRA" "es_MX ESP" "pt_BR ENU" \
+             "en_US DEU LANGUAGE=deu"; do
+    read -r locale expected property <<<"$run"
     wiz_wineserver -k >/dev/null 2>&1
-    MSI_LOCALE=$locale.UTF-8 msi_install "$msi" || fail "$locale: msiexec /i ended with $?"
+    # shellcheck disable=SC2086
+    MSI_LOCALE=$locale.UTF-8 msi_install "$msi" $property || fail "$locale: msiexec /i ended with $?"
     expect "$locale: Language" "$expected" "$(regval "$product_key\\Env" Language)"
     cmp -s "$WIZ_STAGE/text/$expected/summary.ini" "$(unix "$default_folder")/Data/summary.ini" ||
       fail "$locale: not the $expected summary template"
@@ -213,18 +254,49 @@ case_upgrade() {
   dir=$(unix "$folder")
   # What the person's setup stored: the product INI, the summary, the
   # registration INI and the device.
-  sums_before=$(cd "$drive_c" && md5sum "${dir#"$drive_c"/}/Data/corvfax.ini" "${dir#"$drive_c"/}/Data/summary.txt" \
-    windows/KLCV_REG.INI ProgramData/Kelvaro/DeviceSim/* 2>&1)
+  stored() {
+    (cd "$drive_c" && md5sum "${dir#"$drive_c"/}/Data/corvfax.ini" "${dir#"$drive_c"/}/Data/summary.txt" \
+      windows/KLCV_REG.INI ProgramData/Kelvaro/DeviceSim/* 2>&1)
+  }
+  # The product's registry tree but for the version the package states.
+  tree() {
+    wiz_wine reg query "$product_key" /s 2>&1 | tr -d '\r' | grep -v '^ *Version *REG_SZ'
+  }
+  sums_before=$(stored)
+  # A printer registered after the install, made the default by the person.
+  local name
+  for name in "Model=Corvantis MF 4420" Derivative=8 FWRev=3.03.01 PortID=3 CountryCode=49; do
+    wiz_wine reg add "$product_key\\Devices\\79" /v "${name%%=*}" /d "${name#*=}" /f >/dev/null 2>&1
+  done
+  wiz_wine reg add "$product_key\\Devices\\0" /v DefDevID /d 79 /f >/dev/null 2>&1
+  local tree_before
+  tree_before=$(tree)
+  echo "$tree_before" | grep -q 'Devices\\79$' || fail "the test could not register device 79"
+
+  # An upgrade that fails inside its installation: the previous version stays
+  # as it was, registered, configured and with its files.
+  local rc=0
+  MSI_LOCALE=en_US.UTF-8 msi_install "$(wiz_winepath -w "$WIZ_FAILING_MSI")" || rc=$?
+  [ $rc != 0 ] || fail "the failing package installed"
+  expect "after the failed upgrade" "Corvantis Fax|$(package_version "$WIZ_PREVIOUS_MSI")|Kelvaro" "$(arp_entries)"
+  expect "registry after the failed upgrade" "$tree_before" "$(tree)"
+  expect "stored settings after the failed upgrade" "$sums_before" "$(stored)"
+  expect_installed "$folder" DEU "$WIZ_PREVIOUS_MSI"
 
   # This version, without properties, by a user of another language.
   MSI_LOCALE=en_US.UTF-8 msi_install "$msi" || fail "the upgrade ended with $?"
   expect_installed "$folder" DEU
   [ ! -e "$(unix "$default_folder")" ] || fail "the upgrade went to the default folder"
-  sums_after=$(cd "$drive_c" && md5sum "${dir#"$drive_c"/}/Data/corvfax.ini" "${dir#"$drive_c"/}/Data/summary.txt" \
-    windows/KLCV_REG.INI ProgramData/Kelvaro/DeviceSim/* 2>&1)
-  expect "stored settings after the upgrade" "$sums_before" "$sums_after"
+  expect "stored settings after the upgrade" "$sums_before" "$(stored)"
+  expect "registry after the upgrade" "$tree_before" "$(tree)"
   expect "RunSetupWizard after the upgrade" "0" "$(regval "$product_key\\Install" RunSetupWizard)"
   expect "RunRegistration after the upgrade" "0" "$(regval "$product_key\\Install" RunRegistration)"
+
+  # A repair writes the package's values again and nothing else.
+  wiz_wine msiexec /i "$msi" REINSTALL=ALL REINSTALLMODE=omus /qn >/dev/null 2>&1 || fail "the repair ended with $?"
+  expect "registry after the repair" "$tree_before" "$(tree)"
+  expect "stored settings after the repair" "$sums_before" "$(stored)"
+  expect_installed "$folder" DEU
 }
 
 case_uninstall() {
@@ -235,6 +307,8 @@ case_uninstall() {
   # What the person has by then: their settings and a summary.
   printf 'UserName=Kept Person\r\n' >>"$dir/Data/corvfax.ini"
   printf 'Fax Setup Summary\r\n' >"$dir/Data/summary.txt"
+  # The product's own log of its registration program: not the person's.
+  printf 'registered\r\n' >"$dir/Data/registration.log"
   local ini
   ini=$(cat "$dir/Data/corvfax.ini")
   wiz_wine reg add "$product_key\\Devices\\79" /v Model /d Added /f >/dev/null 2>&1
@@ -252,6 +326,7 @@ case_uninstall() {
   expect "Add/Remove Programs after uninstall" "" "$(arp_entries)"
   expect "corvfax.ini after uninstall" "$ini" "$(cat "$dir/Data/corvfax.ini" 2>&1)"
   [ -f "$dir/Data/summary.txt" ] || fail "summary.txt went"
+  [ ! -e "$dir/Data/registration.log" ] || fail "registration.log is still there"
 }
 
 # setup_running <seconds>: the wizard has started ("SetupRun" = 1) within them.
@@ -270,8 +345,11 @@ case_interactive() {
   wiz_wine msiexec /i "$msi" RUNWIZARD=0 >/dev/null 2>&1 || fail "msiexec /i RUNWIZARD=0 ended with $?"
   setup_running 3 && fail "the wizard started with RUNWIZARD=0"
   wiz_wine msiexec /x "$msi" /qn >/dev/null 2>&1 || fail "msiexec /x ended with $?"
-  wiz_wine msiexec /i "$msi" >/dev/null 2>&1 || fail "msiexec /i ended with $?"
+  wiz_wine msiexec /i "$msi" /lv 'C:\windows\temp\interactive.log' >/dev/null 2>&1 || fail "msiexec /i ended with $?"
   setup_running 30 || fail "the wizard did not start at the end of the interactive install"
+  # Started through the shell, which asks for the wizard's rights on Windows; the log says so.
+  install_log interactive | grep -q '^StartWizard: started .*faxwiz.exe$' ||
+    fail "the install log does not say that the wizard was started"
   wiz_wineserver -k >/dev/null 2>&1
 }
 
@@ -298,6 +376,30 @@ case_refused() {
   msi_install "$msi" LANGUAGE=XYZ || rc=$?
   [ $rc != 0 ] || fail "LANGUAGE=XYZ was installed"
   expect_nothing_installed "LANGUAGE=XYZ"
+
+  # The x86 and the x64 package keep the product in different registry views
+  # and folders: neither replaces the other, whichever came first.
+  if [ "$WIZ_ARCH" = x86_64 ]; then
+    if [ ! -f "${WIZ_OTHER_MSI:-}" ]; then
+      fail "no x86 package beside this build (${WIZ_OTHER_MSI:-none}): build the i686 folder first"
+      return
+    fi
+    local -A package=([x86]="$(wiz_winepath -w "$WIZ_OTHER_MSI")" [x64]="$msi")
+    local first other before
+    for first in x86 x64; do
+      other=x64
+      [ $first = x64 ] && other=x86
+      msi_install "${package[$first]}" LANGUAGE=ENU || fail "the $first package did not install ($?)"
+      before=$(arp_entries)
+      rc=0
+      msi_install "${package[$other]}" LANGUAGE=ENU /lv 'C:\windows\temp\switch.log' || rc=$?
+      [ $rc != 0 ] || fail "the $other package replaced the $first one"
+      expect "the $first product after the $other package" "$before" "$(arp_entries)"
+      install_log switch | grep -q 'for the other kind of Windows programs' ||
+        fail "the $other package said nothing clear"
+      wiz_wine msiexec /x "${package[$first]}" /qn >/dev/null 2>&1 || fail "the $first package could not be removed"
+    done
+  fi
 }
 
 case ${1:-} in
