@@ -384,7 +384,13 @@ case_refused() {
       fail "no x86 package beside this build (${WIZ_OTHER_MSI:-none}): build the i686 folder first"
       return
     fi
+    # Wine's msiexec logs no launch condition's message: the package's own.
     local -A package=([x86]="$(wiz_winepath -w "$WIZ_OTHER_MSI")" [x64]="$msi")
+    local name
+    for name in "$WIZ_OTHER_MSI" "$WIZ_MSI"; do
+      msiinfo export "$name" LaunchCondition | grep -q 'for the other kind of Windows programs' ||
+        fail "$(basename "$name") has no clear message for the other architecture's product"
+    done
     local first other before
     for first in x86 x64; do
       other=x64
@@ -392,11 +398,9 @@ case_refused() {
       msi_install "${package[$first]}" LANGUAGE=ENU || fail "the $first package did not install ($?)"
       before=$(arp_entries)
       rc=0
-      msi_install "${package[$other]}" LANGUAGE=ENU /lv 'C:\windows\temp\switch.log' || rc=$?
+      msi_install "${package[$other]}" LANGUAGE=ENU || rc=$?
       [ $rc != 0 ] || fail "the $other package replaced the $first one"
       expect "the $first product after the $other package" "$before" "$(arp_entries)"
-      install_log switch | grep -q 'for the other kind of Windows programs' ||
-        fail "the $other package said nothing clear"
       wiz_wine msiexec /x "${package[$first]}" /qn >/dev/null 2>&1 || fail "the $first package could not be removed"
     done
   fi
