@@ -105,13 +105,6 @@ TEST_F(RegistryMutex, DeviceWalkWaitsForAnotherProcess) {
 // take the mutex it made, yet not change its security.
 TEST_F(RegistryMutex, OtherProgramsMayTakeTheMutexButNotChangeIt) {
     EXPECT_EQ(3, WriteRegString(16, 0, "Secured", "yes"));
-    HANDLE mutex = OpenMutexA(READ_CONTROL, FALSE, "klRegMutex");
-    ASSERT_NE(nullptr, mutex);
-    ObjectAccess access = ReadObjectAccess(mutex);
-    CloseHandle(mutex);
-    ASSERT_TRUE(access.HasDacl);
-    EXPECT_EQ((DWORD)(SYNCHRONIZE | MUTEX_MODIFY_STATE), access.Interactive);
-    EXPECT_EQ((DWORD)MUTEX_ALL_ACCESS, access.Admins);
-    EXPECT_EQ((DWORD)MUTEX_ALL_ACCESS, access.System);
-    EXPECT_EQ(0u, access.Others);
+    EXPECT_EQ(ObjectAccess::Shared(MUTEX_ALL_ACCESS, SYNCHRONIZE | MUTEX_MODIFY_STATE),
+              ReadMutexAccess("klRegMutex"));
 }

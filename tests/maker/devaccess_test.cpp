@@ -298,15 +298,8 @@ TEST_F(DeviceAccess, DamagedStateFilesAreRefusedAndLeftAlone) {
 // product's unelevated programs, yet they may not change its security.
 TEST_F(DeviceAccess, OtherProgramsMayTakeTheStoreLockButNotChangeIt) {
     devsim::StoreLock lock;
-    HANDLE mutex = OpenMutexA(READ_CONTROL, FALSE, "DeviceSimulatorStore");
-    ASSERT_NE(nullptr, mutex);
-    wiztest::ObjectAccess access = wiztest::ReadObjectAccess(mutex);
-    CloseHandle(mutex);
-    ASSERT_TRUE(access.HasDacl);
-    EXPECT_EQ((DWORD)(SYNCHRONIZE | MUTEX_MODIFY_STATE), access.Interactive);
-    EXPECT_EQ((DWORD)MUTEX_ALL_ACCESS, access.Admins);
-    EXPECT_EQ((DWORD)MUTEX_ALL_ACCESS, access.System);
-    EXPECT_EQ(0u, access.Others);
+    EXPECT_EQ(wiztest::ObjectAccess::Shared(MUTEX_ALL_ACCESS, SYNCHRONIZE | MUTEX_MODIFY_STATE),
+              wiztest::ReadMutexAccess("DeviceSimulatorStore"));
 }
 
 // A mutex that an elevated program made is opened with just the rights an

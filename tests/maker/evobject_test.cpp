@@ -206,15 +206,8 @@ TEST(EvObject, OtherProgramsMaySignalARegistrationButNotChangeIt) {
     Registration reg("ShutdownRequest", TestDevice(8));
     ASSERT_NE(reg.handle, nullptr);
     std::string slot = "KLEvObject:" + std::to_string(TestDevice(8)) + ":SHUTDOWNREQUEST#0";
-    HANDLE event = OpenEventA(READ_CONTROL, FALSE, slot.c_str());
-    ASSERT_NE(event, nullptr);
-    wiztest::ObjectAccess access = wiztest::ReadObjectAccess(event);
-    CloseHandle(event);
-    ASSERT_TRUE(access.HasDacl);
-    EXPECT_EQ(access.Interactive, (DWORD)(SYNCHRONIZE | EVENT_MODIFY_STATE));
-    EXPECT_EQ(access.Admins, (DWORD)EVENT_ALL_ACCESS);
-    EXPECT_EQ(access.System, (DWORD)EVENT_ALL_ACCESS);
-    EXPECT_EQ(access.Others, 0u);
+    EXPECT_EQ(wiztest::ObjectAccess::Shared(EVENT_ALL_ACCESS, SYNCHRONIZE | EVENT_MODIFY_STATE),
+              wiztest::ReadEventAccess(slot));
 }
 
 TEST(ShutdownRequestTool, RefusesAWrongCommandLine) {

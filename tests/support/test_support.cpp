@@ -168,6 +168,20 @@ int RunProcess(const std::string& commandLine, DWORD timeoutMs) {
     return (int)code;
 }
 
+ObjectAccess ReadMutexAccess(const std::string& name) {
+    HANDLE mutex = OpenMutexA(READ_CONTROL, FALSE, name.c_str());
+    ObjectAccess access = mutex ? ReadObjectAccess(mutex) : ObjectAccess();
+    if (mutex) CloseHandle(mutex);
+    return access;
+}
+
+ObjectAccess ReadEventAccess(const std::string& name) {
+    HANDLE event = OpenEventA(READ_CONTROL, FALSE, name.c_str());
+    ObjectAccess access = event ? ReadObjectAccess(event) : ObjectAccess();
+    if (event) CloseHandle(event);
+    return access;
+}
+
 ObjectAccess ReadObjectAccess(HANDLE object) {
     ObjectAccess access;
     PACL dacl = nullptr;

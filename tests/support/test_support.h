@@ -1,6 +1,7 @@
 // Helpers for tests: guarded buffers, temporary folders, paths of the build.
 #pragma once
 #include <windows.h>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -99,7 +100,22 @@ struct ObjectAccess {
     DWORD Admins = 0;
     DWORD Interactive = 0;
     DWORD Others = 0;
+
+    // What the product's shared objects allow: SYSTEM and the Administrators
+    // everything, the interactive user just what using the object takes.
+    static ObjectAccess Shared(DWORD all, DWORD use) { return {true, all, all, use, 0}; }
+    bool operator==(const ObjectAccess& o) const {
+        return HasDacl == o.HasDacl && System == o.System && Admins == o.Admins &&
+               Interactive == o.Interactive && Others == o.Others;
+    }
 };
+inline void PrintTo(const ObjectAccess& a, std::ostream* out) {
+    *out << std::hex << "{dacl " << a.HasDacl << ", system 0x" << a.System << ", admins 0x"
+         << a.Admins << ", interactive 0x" << a.Interactive << ", others 0x" << a.Others << "}";
+}
 ObjectAccess ReadObjectAccess(HANDLE object);
+// The same of a named mutex or event, opened by its name.
+ObjectAccess ReadMutexAccess(const std::string& name);
+ObjectAccess ReadEventAccess(const std::string& name);
 
 }  // namespace wiztest
