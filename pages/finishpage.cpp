@@ -1,8 +1,8 @@
 #include "pages/finishpage.h"
 
 #include "common/util.h"
-#include "pages/setupmarks.h"
 #include "resources/resource_ids.h"
+#include "road/setupmarks.h"
 #include "settings/faxsettings.h"
 
 BEGIN_MESSAGE_MAP(FinishPage, WizardPage)

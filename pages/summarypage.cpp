@@ -2,8 +2,8 @@
 
 #include "common/util.h"
 #include "maker/devaccess/devaccess.h"
-#include "pages/setupmarks.h"
 #include "resources/resource_ids.h"
+#include "road/setupmarks.h"
 #include "settings/devobjects.h"
 #include "settings/faxsettings.h"
 #include "summary/summary.h"

@@ -1,5 +1,5 @@
-// The product's install marks in registry section 16 that the last pages
-// settle: "RunSetupWizard" and the one-shot "RunRegistration".
+// The product's install marks in registry section 16 that the end of the
+// road settles: "RunSetupWizard" and the one-shot "RunRegistration".
 #pragma once
 
 // Records that the setup wizard need not run again: "RunSetupWizard" = "0".

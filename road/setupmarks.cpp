@@ -1,4 +1,4 @@
-#include "pages/setupmarks.h"
+#include "road/setupmarks.h"
 
 #include <string.h>
 
