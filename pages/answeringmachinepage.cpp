@@ -2,6 +2,7 @@
 
 #include "common/expand.h"
 #include "resources/resource_ids.h"
+#include "road/road.h"
 #include "settings/faxsettings.h"
 #include "wizard/uiext.h"
 
@@ -90,7 +91,7 @@ void AnsweringMachinePage::OnLButtonDown(UINT flags, CPoint point) {
 
 void AnsweringMachinePage::StoreAnswer() {
     UpdateData(TRUE);
-    FaxSettings.TAM = TamIndex == 0 ? 1 : 0;
+    AnswerAnsweringMachine(TamIndex == 0);
 }
 
 void AnsweringMachinePage::OnBack() {

@@ -1,6 +1,7 @@
 #include "pages/dedicatedlinepage.h"
 
 #include "resources/resource_ids.h"
+#include "road/road.h"
 #include "settings/faxsettings.h"
 
 BEGIN_MESSAGE_MAP(DedicatedLinePage, WizardPage)
@@ -35,7 +36,7 @@ void DedicatedLinePage::OnFirstButton() { UpdateData(TRUE); }
 
 void DedicatedLinePage::StoreAnswer() {
     UpdateData(TRUE);
-    FaxSettings.DedicatedLine = LineIndex == 0 ? 1 : 0;
+    AnswerDedicatedLine(LineIndex == 0);
 }
 
 void DedicatedLinePage::OnBack() {

@@ -1,6 +1,7 @@
 #include "pages/deviceoptionpage.h"
 
 #include "resources/resource_ids.h"
+#include "road/road.h"
 #include "settings/faxsettings.h"
 
 BEGIN_MESSAGE_MAP(DeviceOptionPage, WizardPage)
@@ -27,7 +28,7 @@ void DeviceOptionPage::OnFirstButton() { UpdateData(TRUE); }
 
 void DeviceOptionPage::StoreAnswer() {
     UpdateData(TRUE);
-    FaxSettings.DeviceOption = OptionIndex == 0 ? 1 : 0;
+    AnswerDeviceOption(OptionIndex == 0);
 }
 
 void DeviceOptionPage::OnBack() {

@@ -2,6 +2,7 @@
 
 #include "pages/fieldtext.h"
 #include "resources/resource_ids.h"
+#include "road/road.h"
 #include "settings/faxsettings.h"
 
 namespace {
@@ -36,19 +37,16 @@ BOOL FaxNumberPage::OnInitDialog() {
 
 void FaxNumberPage::OnNext() {
     UpdateData(TRUE);
-    CString number = TrimmedText(NumberField);
-    if (number.IsEmpty()) {
+    if (AnswerFaxNumber(TypedText(NumberField), RoadNext) != RoadAccepted) {
         RefuseField(*this, IDS_FAX_NUMBER_EMPTY, IDS_FAX_NUMBER_TITLE, NumberField);
         return;
     }
-    FaxSettings.FaxNumber = number;
     GoNext();
 }
 
 void FaxNumberPage::OnBack() {
     UpdateData(TRUE);
-    // Going back never refuses: an empty number is kept as typed.
-    FaxSettings.FaxNumber = TrimmedText(NumberField);
+    AnswerFaxNumber(TypedText(NumberField), RoadBack);
     // Both numbers alike: back to the question that decides which is wrong.
     BackId = FaxSettings.SameFaxAndVoiceNumber() ? IDD_SAME_NUMBER : IDD_DEDICATED_LINE;
     GoBack();

@@ -1,16 +1,11 @@
 #include "pages/fieldtext.h"
 
-#include "common/util.h"
 #include "wizard/uiext.h"
 #include "wizard/wizardpage.h"
 
-CString TrimmedText(const CWnd& field) {
+CString TypedText(const CWnd& field) {
     CString text;
     field.GetWindowText(text);
-    // Another program can put line breaks into a field; the text stays one line.
-    BlankControlChars(text.GetBuffer(text.GetLength()));
-    text.ReleaseBuffer();
-    text.Trim();
     return text;
 }
 

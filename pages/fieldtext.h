@@ -6,8 +6,8 @@
 #include "framework/cstring.h"
 #include "framework/dialog.h"
 
-// The field's text without white space at either end.
-CString TrimmedText(const CWnd& field);
+// The field's text as typed; the road makes it a stored value.
+CString TypedText(const CWnd& field);
 
 // Tells the user what the field lacks: message string textId with caption
 // string captionId, their $name$ references filled in, in a box owned by the

@@ -1,6 +1,7 @@
 #include "pages/modempage.h"
 
 #include "resources/resource_ids.h"
+#include "road/road.h"
 #include "settings/faxsettings.h"
 
 BEGIN_MESSAGE_MAP(ModemPage, WizardPage)
@@ -30,13 +31,13 @@ void ModemPage::OnBack() {
         BackId = IDD_VOICE_NUMBER;
     else
         BackId = IDD_ANSWERING_MACHINE;
-    FaxSettings.Modem = ModemIndex == 0 ? 1 : 0;
+    AnswerModem(ModemIndex == 0);
     GoBack();
 }
 
 void ModemPage::OnNext() {
     UpdateData(TRUE);
-    FaxSettings.Modem = ModemIndex == 0 ? 1 : 0;
+    AnswerModem(ModemIndex == 0);
     GoNext();
 }
 

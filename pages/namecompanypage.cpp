@@ -2,6 +2,7 @@
 
 #include "pages/fieldtext.h"
 #include "resources/resource_ids.h"
+#include "road/road.h"
 #include "settings/faxsettings.h"
 
 namespace {
@@ -41,8 +42,7 @@ BOOL NameCompanyPage::OnInitDialog() {
 }
 
 void NameCompanyPage::StoreFields() {
-    FaxSettings.Company = TrimmedText(CompanyField);
-    FaxSettings.UserName = TrimmedText(NameField);
+    AnswerIdentity(TypedText(CompanyField), TypedText(NameField));
 }
 
 void NameCompanyPage::OnBack() {

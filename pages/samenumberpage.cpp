@@ -1,6 +1,7 @@
 #include "pages/samenumberpage.h"
 
 #include "resources/resource_ids.h"
+#include "road/road.h"
 #include "settings/faxsettings.h"
 
 BEGIN_MESSAGE_MAP(SameNumberPage, WizardPage)
@@ -25,14 +26,8 @@ void SameNumberPage::OnFirstButton() { UpdateData(TRUE); }
 
 void SameNumberPage::OnNext() {
     UpdateData(TRUE);
-    if (LineIndex == 0) {
-        NextId = IDD_FAX_NUMBER;
-    } else {
-        // A shared line has one number, which page 2813 asks for.
-        FaxSettings.VoiceNumber.Empty();
-        NextId = IDD_SHARED_NUMBER;
-    }
-    FaxSettings.DedicatedLine = LineIndex == 0 ? 1 : 0;
+    AnswerSameNumber(LineIndex == 0);
+    NextId = LineIndex == 0 ? IDD_FAX_NUMBER : IDD_SHARED_NUMBER;
     GoNext();
 }
 

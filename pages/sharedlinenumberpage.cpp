@@ -2,6 +2,7 @@
 
 #include "pages/fieldtext.h"
 #include "resources/resource_ids.h"
+#include "road/road.h"
 #include "settings/faxsettings.h"
 
 namespace {
@@ -34,22 +35,16 @@ BOOL SharedLineNumberPage::OnInitDialog() {
 
 void SharedLineNumberPage::OnNext() {
     UpdateData(TRUE);
-    CString number = TrimmedText(NumberField);
-    if (number.IsEmpty()) {
+    if (AnswerSharedLineNumber(TypedText(NumberField), RoadNext) != RoadAccepted) {
         RefuseField(*this, IDS_SHARED_EMPTY, IDS_SHARED_TITLE, NumberField);
         return;
     }
-    FaxSettings.FaxNumber = number;
-    FaxSettings.VoiceNumber = number;
     GoNext();
 }
 
 void SharedLineNumberPage::OnBack() {
     UpdateData(TRUE);
-    // Going back never refuses: the number is kept as typed, even empty.
-    CString number = TrimmedText(NumberField);
-    FaxSettings.FaxNumber = number;
-    FaxSettings.VoiceNumber = number;
+    AnswerSharedLineNumber(TypedText(NumberField), RoadBack);
     GoBack();
 }
 

@@ -3,10 +3,10 @@
 #include "common/util.h"
 #include "maker/devaccess/devaccess.h"
 #include "resources/resource_ids.h"
+#include "road/road.h"
 #include "road/setupmarks.h"
 #include "settings/devobjects.h"
 #include "settings/faxsettings.h"
-#include "summary/summary.h"
 
 const char kProductEnvKey[] = "Software\\Kelvaro\\Corvantis\\Env";
 
@@ -33,7 +33,7 @@ SummaryPage::SummaryPage(CWnd* parent) : WizardPage(IDD_SUMMARY, IDB_ART_SUMMARY
 BOOL SummaryPage::OnInitDialog() {
     WizardPage::OnInitDialog();
     // Every visit: the answers may have changed since the last one.
-    WriteSummaryReport();
+    SummarizeRoad();
     return TRUE;
 }
 

@@ -2,6 +2,7 @@
 
 #include "pages/fieldtext.h"
 #include "resources/resource_ids.h"
+#include "road/road.h"
 #include "settings/faxsettings.h"
 
 namespace {
@@ -36,7 +37,7 @@ BOOL VoiceNumberPage::OnInitDialog() {
 
 void VoiceNumberPage::OnNext() {
     UpdateData(TRUE);
-    FaxSettings.VoiceNumber = TrimmedText(NumberField);
+    AnswerVoiceNumber(TypedText(NumberField));
     // One number for fax and voice suggests a shared line: ask again.
     NextId = FaxSettings.SameFaxAndVoiceNumber() ? IDD_SAME_NUMBER : IDD_MODEM;
     GoNext();
@@ -44,7 +45,7 @@ void VoiceNumberPage::OnNext() {
 
 void VoiceNumberPage::OnBack() {
     UpdateData(TRUE);
-    FaxSettings.VoiceNumber = TrimmedText(NumberField);
+    AnswerVoiceNumber(TypedText(NumberField));
     GoBack();
 }
 
