@@ -206,41 +206,45 @@ int RegistryResolver(const char* name, ExpandFlags flags, char* out, short room,
 
 static HANDLE g_registryMutex = nullptr;
 
-// What the product's programs may do with the mutex: wait for it and take and
-// release it, nothing more; SYSTEM and Administrators have full control.
-static const DWORD kRegistryMutexUserAccess = SYNCHRONIZE | MUTEX_MODIFY_STATE;
+// What the product's programs may do with a shared mutex: wait for it and
+// take and release it, nothing more; SYSTEM and Administrators have full control.
+static const DWORD kProductMutexUserAccess = SYNCHRONIZE | MUTEX_MODIFY_STATE;
 
 // The wizard runs elevated, and the mutex it makes would otherwise get its
 // elevated token's default security, which the unelevated programs may not
 // open. The medium label keeps the no-write-up rule of the high label that an
 // elevated creator would give it from refusing them.
-static HANDLE CreateRegistryMutex() {
-    static const char kName[] = "klRegMutex";
+HANDLE CreateProductMutex(const char* name, bool* existed) {
     char sddl[128];
     snprintf(sddl, sizeof sddl,
              "D:P(A;;0x%08lx;;;SY)(A;;0x%08lx;;;BA)(A;;0x%08lx;;;IU)S:(ML;;NW;;;ME)",
              (unsigned long)MUTEX_ALL_ACCESS, (unsigned long)MUTEX_ALL_ACCESS,
-             (unsigned long)kRegistryMutexUserAccess);
+             (unsigned long)kProductMutexUserAccess);
     HANDLE mutex = nullptr;
     DWORD error = ERROR_INVALID_SECURITY_DESCR;
     SECURITY_ATTRIBUTES attributes = {sizeof attributes, nullptr, FALSE};
     if (ConvertStringSecurityDescriptorToSecurityDescriptorA(
             sddl, SDDL_REVISION_1, &attributes.lpSecurityDescriptor, nullptr)) {
-        mutex = CreateMutexA(&attributes, FALSE, kName);
+        mutex = CreateMutexA(&attributes, FALSE, name);
         error = GetLastError();
         LocalFree(attributes.lpSecurityDescriptor);
     }
     // A refused descriptor must not cost the mutex: default security then.
     if (!mutex && error != ERROR_ACCESS_DENIED) {
-        mutex = CreateMutexA(nullptr, FALSE, kName);
+        mutex = CreateMutexA(nullptr, FALSE, name);
         error = GetLastError();
     }
     // It exists, made by a program with more rights than this one: open it
     // with just the rights the lock needs.
-    if (!mutex && error == ERROR_ACCESS_DENIED)
-        mutex = OpenMutexA(kRegistryMutexUserAccess, FALSE, kName);
+    if (!mutex && error == ERROR_ACCESS_DENIED) {
+        mutex = OpenMutexA(kProductMutexUserAccess, FALSE, name);
+        error = mutex ? ERROR_ALREADY_EXISTS : GetLastError();
+    }
+    if (existed) *existed = mutex && error == ERROR_ALREADY_EXISTS;
     return mutex;
 }
+
+static HANDLE CreateRegistryMutex() { return CreateProductMutex("klRegMutex", nullptr); }
 
 void LockRegistry() {
     if (!g_registryMutex) {

@@ -27,6 +27,12 @@ short ReadRegStringExpanded(WORD section, long id, const char* name, char* buffe
 // Global strings first, then the environment values of the context's model.
 int RegistryResolver(const char* name, ExpandFlags flags, char* out, short room, void* context);
 
+// Creates the named mutex (not owned) with a security that lets the product's
+// programs, elevated or not, open it to wait, take and release it; opens it
+// when it exists. existed (may be null) tells whether it was there before.
+// Null when it can be neither made nor opened.
+HANDLE CreateProductMutex(const char* name, bool* existed);
+
 // The mutex "klRegMutex" that the maker's programs share; the wait gives up
 // after 5 s and the caller goes on regardless.
 void LockRegistry();
