@@ -4,6 +4,7 @@
 #include <string.h>
 
 #include "app/profile.h"
+#include "app/startup.h"
 #include "app/wizardframe.h"
 #include "common/expand.h"
 #include "common/registry/devices.h"
@@ -19,39 +20,18 @@
 #include "wizard/controller.h"
 #include "wizard/uiext.h"
 
-const char kApplicationName[] = "FaxSetupWizard";
-
 // Shared by every running copy of the program image (section flags: read,
 // write, shared). It must be initialised to land in the section.
 __attribute__((section("WIZ"), shared)) volatile unsigned long InstanceCounter = 0;
 
 namespace {
 
-// Registry section of the model's environment values.
-const WORD kEnvSection = 17;
-const char kClientName[] = "SetupWizard";
 const char kShutdownObject[] = "ShutdownRequest";
-const char kRegistrationIni[] = "KLCV_REG.INI";
 const char kSetupSection[] = "Setup";
 const char kSetupRunKey[] = "SetupRun";
 const int kCommandLineRoom = 256;
 
-// Kept from start-up to exit; the second client is there only to be held.
-DA_HANDLE SecondClient = 0;
 HEVOBJECT ShutdownEvent = nullptr;
-
-// A handle the device library gave back as an error counts as none, so that
-// no device call is ever made with it.
-DA_HANDLE UsableHandle(DA_HANDLE handle) { return handle > 0 ? handle : 0; }
-
-CString ReadEnvValue(long modelId, const char* name) {
-    char buffer[256];
-    memset(buffer, 0, sizeof buffer);
-    if (ReadRegStringExpanded(kEnvSection, modelId, name, buffer, sizeof buffer,
-                              StandardValueFlags) <= 0)
-        buffer[0] = '\0';
-    return CString(buffer);
-}
 
 }  // namespace
 
@@ -129,47 +109,14 @@ void WizardApp::TakeCommandLine(const char* commandLine) {
 }
 
 void WizardApp::SettleDeviceAndModel() {
-    if (DeviceGiven) {
-        // The device wins over a model given with it.
-        ModelId = (long)(WORD)GetModelForDevice(DeviceId);
-    } else if (ModelGiven) {
-        DeviceId = FindDeviceForModel(ModelId);
-    } else {
-        DeviceId = GetDefaultDeviceId();
-        ModelId = (long)(WORD)GetModelForDevice(DeviceId);
-    }
-    FaxSettings.DeviceId = DeviceId;
-}
-
-void WizardApp::OpenDeviceConnection() {
-    FaxSettings.DeviceClient = UsableHandle(DaRegisterClient(kClientName, 0));
-    SecondClient = UsableHandle(DaRegisterClient(kClientName, 0));
-    // Without a client there is nothing to connect; the wizard runs without
-    // the device either way.
-    if (FaxSettings.DeviceClient) {
-        DaConnectDevice(FaxSettings.DeviceClient, DeviceId);
-        FaxSettings.ObjectChannel =
-            UsableHandle(DaOpenObjectChannel(FaxSettings.DeviceClient, 0, 0));
-    } else {
-        FaxSettings.ObjectChannel = 0;
-    }
-}
-
-void WizardApp::CloseDeviceConnection() {
-    // Each registration that exists is ended, even when the other one failed.
-    if (FaxSettings.DeviceClient) {
-        DaCloseObjectChannel(FaxSettings.DeviceClient);
-        DaUnregisterClient(FaxSettings.DeviceClient);
-    }
-    if (SecondClient) DaUnregisterClient(SecondClient);
-    FaxSettings.ObjectChannel = 0;
-    FaxSettings.DeviceClient = 0;
-    SecondClient = 0;
+    ::SettleDeviceAndModel(DeviceGiven, ModelGiven, &DeviceId, &ModelId);
 }
 
 BOOL WizardApp::InitInstance() {
     TimingMark("start");
     if (!ClaimFirstInstance()) return FALSE;
+    // faxcfg changes the same settings: while it runs, the wizard does not start.
+    if (!TakeSetupLock()) return FALSE;
 
     SavedResourceHandle = AfxGetResourceHandle();
     ResourceModule = LoadResourceModule(m_hInstance, kApplicationName, 0);
@@ -203,18 +150,12 @@ BOOL WizardApp::InitInstance() {
     FaxSettings.DataDir = ReadEnvValue(ModelId, "DataDir");
 
     TimingMark("environment values");
-    OpenDeviceConnection();
+    OpenDeviceConnection(DeviceId);
     TimingMark("device connection");
 
     FaxSettings.ProdIniFile = ReadEnvValue(ModelId, "ProdIniFile");
 
-    char path[MAX_PATH];
-    memset(path, 0, sizeof path);
-    UINT n = GetWindowsDirectoryA(path, sizeof path);
-    if (n == 0 || n >= sizeof path) path[0] = '\0';
-    AddTrailingBackslash(path, sizeof path);
-    AppendBounded(path, sizeof path, kRegistrationIni, 0);
-    FaxSettings.DeviceIniPath = path;
+    FaxSettings.DeviceIniPath = RegistrationIniPath();
 
     WriteIniFlag(kSetupSection, kSetupRunKey, 1, 1, FaxSettings.ProdIniFile);
     TimingMark("product INI marked");
@@ -251,6 +192,7 @@ int WizardApp::ExitInstance() {
         ResourceModule = nullptr;
         AfxSetResourceHandle(SavedResourceHandle);
     }
+    ReleaseSetupLock();
     return CWinApp::ExitInstance();
 }
 

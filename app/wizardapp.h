@@ -60,6 +60,4 @@ public:
 
 private:
     void ReportMissingLanguageFiles();
-    void OpenDeviceConnection();
-    void CloseDeviceConnection();
 };
