@@ -6,7 +6,6 @@
 #include "settings/faxsettings.h"
 
 namespace {
-const int kNumberLimit = 20;
 }
 
 BEGIN_MESSAGE_MAP(FaxNumberPage, WizardPage)
@@ -29,7 +28,7 @@ void FaxNumberPage::DoDataExchange(CDataExchange* dx) {
 BOOL FaxNumberPage::OnInitDialog() {
     WizardPage::OnInitDialog();
     NumberField.SetWindowText(FaxSettings.FaxNumber);
-    NumberField.LimitText(kNumberLimit);
+    NumberField.LimitText(RoadNumberLimit);
     NextId = IDD_VOICE_NUMBER;
     BackId = 0;
     return TRUE;

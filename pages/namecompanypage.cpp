@@ -5,12 +5,6 @@
 #include "road/road.h"
 #include "settings/faxsettings.h"
 
-namespace {
-// The header has room for 25 characters of name.
-const int kNameLimit = 25;
-const int kCompanyLimit = 255;
-}  // namespace
-
 BEGIN_MESSAGE_MAP(NameCompanyPage, WizardPage)
     ON_BN_CLICKED(IDC_BACK, OnBack)
     ON_BN_CLICKED(IDC_NEXT, OnNext)
@@ -36,8 +30,8 @@ BOOL NameCompanyPage::OnInitDialog() {
     NameField.SetWindowText(FaxSettings.UserName);
     // The limits govern typing only: a longer name already stored (the
     // registered owner may give 26 bytes) is shown and kept whole.
-    NameField.LimitText(kNameLimit);
-    CompanyField.LimitText(kCompanyLimit);
+    NameField.LimitText(RoadNameLimit);
+    CompanyField.LimitText(RoadCompanyLimit);
     return TRUE;
 }
 

@@ -6,7 +6,6 @@
 #include "settings/faxsettings.h"
 
 namespace {
-const int kNumberLimit = 20;
 }
 
 BEGIN_MESSAGE_MAP(SharedLineNumberPage, WizardPage)
@@ -29,7 +28,7 @@ void SharedLineNumberPage::DoDataExchange(CDataExchange* dx) {
 BOOL SharedLineNumberPage::OnInitDialog() {
     WizardPage::OnInitDialog();
     NumberField.SetWindowText(FaxSettings.FaxNumber);
-    NumberField.LimitText(kNumberLimit);
+    NumberField.LimitText(RoadNumberLimit);
     return TRUE;
 }
 

@@ -6,7 +6,6 @@
 #include "settings/faxsettings.h"
 
 namespace {
-const int kNumberLimit = 20;
 }
 
 BEGIN_MESSAGE_MAP(VoiceNumberPage, WizardPage)
@@ -29,7 +28,7 @@ void VoiceNumberPage::DoDataExchange(CDataExchange* dx) {
 BOOL VoiceNumberPage::OnInitDialog() {
     WizardPage::OnInitDialog();
     NumberField.SetWindowText(FaxSettings.VoiceNumber);
-    NumberField.LimitText(kNumberLimit);
+    NumberField.LimitText(RoadNumberLimit);
     NextId = IDD_MODEM;
     BackId = IDD_FAX_NUMBER;
     return TRUE;

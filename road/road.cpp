@@ -1,6 +1,9 @@
 #include "road/road.h"
 
+#include <string.h>
+
 #include "common/util.h"
+#include "maker/uiext/uiext.h"
 #include "road/setupmarks.h"
 #include "summary/summary.h"
 
@@ -107,8 +110,32 @@ RoadRefusal ApplyAnswers(const RoadAnswers& answers) {
 
 void SummarizeRoad() { WriteSummaryReport(); }
 
-void StoreRoad() {
+bool StoreRoad() {
     // In the wizard's order: Finish marks setup as run, then the end saves.
     ClearRunSetupWizard();
-    FaxSettings.SaveFaxSettings();
+    int deviceTookAll = 0;
+    FaxSettings.SaveFaxSettings(&deviceTookAll);
+    return deviceTookAll != 0;
+}
+
+int RoadFieldLimit(RoadField field) {
+    switch (field) {
+    case RoadNameField: return RoadNameLimit;
+    case RoadCompanyField: return RoadCompanyLimit;
+    default: return RoadNumberLimit;
+    }
+}
+
+RoadTypedFault CheckTyped(RoadField field, const char* text) {
+    if (!text) return RoadTypedFits;
+    for (const unsigned char* p = (const unsigned char*)text; *p; ++p)
+        if (*p < 0x20 || *p == 0x7F) return RoadTypedControlChar;
+    // The fields' own filters decide, so that both answer alike.
+    CFaxIdEdit numberField;
+    CFaxHeaderField headerField;
+    const CFilteredEdit& filter =
+        field == RoadNumberField ? (const CFilteredEdit&)numberField : headerField;
+    if (strcmp(filter.Filter(text), text) != 0) return RoadTypedNotAdmitted;
+    if ((int)strlen(text) > RoadFieldLimit(field)) return RoadTypedTooLong;
+    return RoadTypedFits;
 }

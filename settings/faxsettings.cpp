@@ -128,7 +128,8 @@ int CFaxSettings::LoadFaxSettings() {
     return 1;
 }
 
-int CFaxSettings::SaveFaxSettings() {
+int CFaxSettings::SaveFaxSettings(int* deviceTookAll) {
+    if (deviceTookAll) *deviceTookAll = 0;
     const char* ini = ProdIniFile;
     const char* reg = DeviceIniPath;
     char section[64];
@@ -168,19 +169,21 @@ int CFaxSettings::SaveFaxSettings() {
 
     if (DeviceClient == 0 || ObjectChannel == 0) return 1;
 
-    SetObjectLong(DeviceClient, kObjRingsToAnswer, RingsToAnswer);
-    SetObjectShort(DeviceClient, kObjAutoAnswer, AutoAnswer ? 2 : 1);
+    int took = 1;
+    took &= SetObjectLong(DeviceClient, kObjRingsToAnswer, RingsToAnswer);
+    took &= SetObjectShort(DeviceClient, kObjAutoAnswer, AutoAnswer ? 2 : 1);
     // The device fields hold 21 and 26 bytes. A character cut in half there
     // would still reach the device as a whole "?", so the device would show
     // one character more than the same cut everywhere else.
-    SetObjectText(DeviceClient, kObjFaxNumber, CutWhole(FaxNumber, 21));
-    SetObjectText(DeviceClient, kObjUserName, CutWhole(UserName, 26));
+    took &= SetObjectText(DeviceClient, kObjFaxNumber, CutWhole(FaxNumber, 21));
+    took &= SetObjectText(DeviceClient, kObjUserName, CutWhole(UserName, 26));
     if (DistinctiveRing == 0) RingPatternIndex = kNoDistinctiveRingIndex;
     // An index outside the table means the device has a pattern of its own.
     if (RingPatternIndex >= 0 && RingPatternIndex < RingPatternCount)
-        SetObjectEnum(DeviceClient, kObjRingPattern, RingPatternTable[RingPatternIndex]);
-    SetObjectShort(DeviceClient, kObjDeviceOption,
-                   DeviceOptionSupported == 0 ? 1 : (DeviceOption ? 2 : 1));
+        took &= SetObjectEnum(DeviceClient, kObjRingPattern, RingPatternTable[RingPatternIndex]);
+    took &= SetObjectShort(DeviceClient, kObjDeviceOption,
+                           DeviceOptionSupported == 0 ? 1 : (DeviceOption ? 2 : 1));
+    if (deviceTookAll) *deviceTookAll = took;
     return 1;
 }
 

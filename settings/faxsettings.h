@@ -16,7 +16,9 @@ public:
     virtual ~CFaxSettings();
 
     int LoadFaxSettings();
-    int SaveFaxSettings();
+    // deviceTookAll, when given, tells whether the device took every value
+    // (0 also when there was no device to write to); the wizard does not ask.
+    int SaveFaxSettings(int* deviceTookAll = nullptr);
     int SameFaxAndVoiceNumber();
     WORD GetDefaultRings();
     WORD GetAnsweringMachineRings();
