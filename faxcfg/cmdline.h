@@ -1,0 +1,27 @@
+// faxcfg's command line: split as a C program's arguments are, then read as
+// options.
+#pragma once
+#include <string>
+#include <vector>
+
+// The arguments after the program's name: blanks and tabs part them outside
+// double quotes; "\"" is a quote within an argument and backslashes count
+// only before a quote. Double-byte characters stay whole, so a second byte
+// that looks like a backslash or a quote is neither.
+std::vector<std::string> SplitCommandLine(const char* commandLine);
+
+enum FaxcfgAction { ActionNone, ActionHelp, ActionAnswers, ActionExport };
+
+struct FaxcfgOptions {
+    FaxcfgAction Action = ActionNone;
+    std::string File;  // the answer file read or written
+    std::string Log;
+    bool DeviceGiven = false;
+    long DeviceId = 0;
+    std::string Error;  // why the command line is not one faxcfg takes
+};
+
+// Options start with "/" or "-" and are read without regard to case; the
+// argument after /answers, /export, /device and /log is their value, even
+// when it starts with "-".
+FaxcfgOptions ParseFaxcfgOptions(const std::vector<std::string>& arguments);

@@ -1,0 +1,235 @@
+// faxcfg: sets up the fax without a person, from an answer file, along the
+// wizard's own road, and writes the settings as they stand as an answer file.
+#include <windows.h>
+
+#include <stdio.h>
+
+#include <string>
+#include <vector>
+
+#include "app/messages.h"
+#include "app/startup.h"
+#include "common/expand.h"
+#include "common/resmodule.h"
+#include "faxcfg/answers.h"
+#include "faxcfg/cmdline.h"
+#include "framework/resource.h"
+#include "maker/uiext/uiext.h"
+#include "road/road.h"
+#include "settings/faxsettings.h"
+
+namespace {
+
+enum ExitCode {
+    ExitStored = 0,
+    ExitUsage = 1,
+    ExitNoLanguageFiles = EXIT_NO_LANGUAGE_FILES,
+    ExitNoAnswerFile = 3,
+    ExitRefused = 4,
+    ExitAnotherCopy = 5,
+    ExitDeviceNotReached = 6,
+};
+
+const char kUsage[] =
+    "Sets up the fax of the printer without the wizard.\n"
+    "\n"
+    "faxcfg /answers <file> [/device <id>] [/log <file>]\n"
+    "    Applies the answer file to the printer (default: the default printer)\n"
+    "    and stores what the wizard stores when it is finished.\n"
+    "faxcfg /export <file> [/device <id>] [/log <file>]\n"
+    "    Writes the settings as they stand as an answer file.\n"
+    "faxcfg /?\n"
+    "    Shows this text.\n"
+    "\n"
+    "Answer file: section [Fax], keys UserName, Company, FaxNumber, VoiceNumber,\n"
+    "DedicatedLine, TAM, Modem, DeviceOption (1/0 or Yes/No). A missing key keeps\n"
+    "the value the wizard would show. Answers are refused, not cut, when a field\n"
+    "of the wizard would not take them; then nothing is stored.\n"
+    "\n"
+    "Exit codes:\n"
+    "  0  stored everywhere (or written, for /export)\n"
+    "  1  usage error\n"
+    "  2  the language files or the product's settings file cannot be found\n"
+    "  3  the answer file is missing or unreadable (for /export: cannot be written)\n"
+    "  4  an answer was refused; nothing was stored\n"
+    "  5  the setup wizard or another faxcfg is running\n"
+    "  6  stored in the files, but the printer could not be reached\n";
+
+// One line per event, into the log file when one is given, and on the console.
+class Log {
+public:
+    void Open(const std::string& path) {
+        if (path.empty()) return;
+        file_ = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                            nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file_ == INVALID_HANDLE_VALUE) {
+            file_ = nullptr;
+            fprintf(stderr, "faxcfg: the log %s cannot be written\n", path.c_str());
+        }
+    }
+    ~Log() {
+        if (file_) CloseHandle(file_);
+    }
+    void Line(const std::string& text) {
+        SYSTEMTIME now;
+        GetLocalTime(&now);
+        char stamp[32];
+        snprintf(stamp, sizeof stamp, "%04u-%02u-%02u %02u:%02u:%02u ", now.wYear, now.wMonth,
+                 now.wDay, now.wHour, now.wMinute, now.wSecond);
+        std::string line = stamp + text + "\r\n";
+        if (file_) {
+            DWORD written = 0;
+            WriteFile(file_, line.data(), (DWORD)line.size(), &written, nullptr);
+        }
+        printf("%s\n", text.c_str());
+    }
+
+private:
+    HANDLE file_ = nullptr;
+};
+
+// What the wizard's start-up sets up that the road needs, and its undoing.
+// Not the "SetupRun" mark, the main window or the shutdown request: there is
+// no person to ask, and a refused answer file must leave the INI untouched.
+class Session {
+public:
+    explicit Session(const FaxcfgOptions& options) : options_(options) {}
+    ~Session() { Stop(); }
+
+    // False when the language files are missing (the resource module).
+    bool Start() {
+        HINSTANCE own = GetModuleHandleA(nullptr);
+        savedResourceHandle_ = AfxGetResourceHandle();
+        resourceModule_ = LoadResourceModule(own, kApplicationName, 0);
+        if (resourceModule_) AfxSetResourceHandle(resourceModule_);
+        InitUiExtensions(AfxGetResourceHandle());
+        SetLibraryResourceInstance(AfxGetResourceHandle());
+        // The module falls back to the program itself, which holds no texts.
+        if (!resourceModule_ || resourceModule_ == own) return false;
+
+        long deviceId = options_.DeviceId, modelId = 0;
+        SettleDeviceAndModel(options_.DeviceGiven, 0, &deviceId, &modelId);
+        FaxSettings.ProgramDir = ReadEnvValue(modelId, "ProgramDir");
+        FaxSettings.DataDir = ReadEnvValue(modelId, "DataDir");
+        OpenDeviceConnection(deviceId);
+        connected_ = true;
+        FaxSettings.ProdIniFile = ReadEnvValue(modelId, "ProdIniFile");
+        FaxSettings.DeviceIniPath = RegistrationIniPath();
+        return !FaxSettings.ProdIniFile.IsEmpty();
+    }
+
+    void Stop() {
+        if (connected_) CloseDeviceConnection();
+        connected_ = false;
+        if (resourceModule_) {
+            ReleaseResourceModule(GetModuleHandleA(nullptr), resourceModule_, kApplicationName, 0);
+            resourceModule_ = nullptr;
+            AfxSetResourceHandle(savedResourceHandle_);
+        }
+    }
+
+private:
+    const FaxcfgOptions& options_;
+    HINSTANCE resourceModule_ = nullptr;
+    HINSTANCE savedResourceHandle_ = nullptr;
+    bool connected_ = false;
+};
+
+std::string DeviceName() { return "printer " + std::to_string(FaxSettings.DeviceId); }
+
+bool DeviceReached() { return FaxSettings.DeviceClient && FaxSettings.ObjectChannel; }
+
+int Apply(const FaxcfgOptions& options, Log& log) {
+    std::string path = FullPath(options.File);
+    AnswerFile file = ReadAnswerFile(path);
+    if (file.State == AnswerFileMissing) {
+        log.Line("answer file " + path + " is missing or cannot be read; nothing stored");
+        return ExitNoAnswerFile;
+    }
+    if (file.State == AnswerFileNoSection) {
+        log.Line("answer file " + path + " has no section [Fax]; nothing stored");
+        return ExitNoAnswerFile;
+    }
+    log.Line("answers from " + path + " for " + DeviceName());
+    if (!DeviceReached()) log.Line(DeviceName() + " cannot be reached");
+
+    // The answers start where the wizard's pages would start.
+    FaxSettings.LoadFaxSettings();
+    std::vector<AnswerRefusal> refused;
+    std::vector<std::string> applied, ignored;
+    RoadAnswers answers = TakeAnswers(path, file, CurrentAnswers(),
+                                      FaxSettings.DeviceOptionSupported != 0, &refused,
+                                      &applied, &ignored);
+    if (refused.empty()) {
+        if (RoadRefusal road = ApplyAnswers(answers)) refused.push_back(DescribeRoadRefusal(road));
+    }
+    if (!refused.empty()) {
+        for (const AnswerRefusal& refusal : refused)
+            log.Line("refused " + refusal.Key + ": " + refusal.Why);
+        log.Line("nothing stored");
+        return ExitRefused;
+    }
+    for (const std::string& line : applied) log.Line("applied " + line);
+    for (const std::string& line : ignored) log.Line("ignored " + line);
+
+    SummarizeRoad();
+    bool deviceTookAll = StoreRoad();
+    log.Line("stored in " + std::string(FaxSettings.ProdIniFile) + " [Setup]");
+    log.Line("stored in " + std::string(FaxSettings.DeviceIniPath) + " [Device: " +
+             std::to_string(FaxSettings.DeviceId) + "]");
+    log.Line("stored the registry mark RunSetupWizard = 0");
+    log.Line("stored the summary in " + std::string(FaxSettings.DataDir) + "\\summary.txt");
+    if (!deviceTookAll) {
+        log.Line("not stored in " + DeviceName() + ": " +
+                 (DeviceReached() ? "it refused values" : "it cannot be reached") +
+                 "; run faxcfg again with the printer on");
+        return ExitDeviceNotReached;
+    }
+    log.Line("stored in " + DeviceName());
+    return ExitStored;
+}
+
+int Export(const FaxcfgOptions& options, Log& log) {
+    std::string path = FullPath(options.File);
+    FaxSettings.LoadFaxSettings();
+    if (!DeviceReached()) log.Line(DeviceName() + " cannot be reached: the files' values are written");
+    if (!WriteAnswerFile(path, CurrentAnswers(), FaxSettings.DeviceOptionSupported != 0)) {
+        log.Line("answer file " + path + " cannot be written");
+        return ExitNoAnswerFile;
+    }
+    log.Line("settings of " + DeviceName() + " written to " + path);
+    return ExitStored;
+}
+
+}  // namespace
+
+int main() {
+    FaxcfgOptions options = ParseFaxcfgOptions(SplitCommandLine(GetCommandLineA()));
+    if (options.Action == ActionHelp) {
+        fputs(kUsage, stdout);
+        return ExitStored;
+    }
+    Log log;
+    if (!options.Error.empty()) {
+        fprintf(stderr, "faxcfg: %s\n\n%s", options.Error.c_str(), kUsage);
+        return ExitUsage;
+    }
+    log.Open(options.Log);
+    if (!TakeSetupLock()) {
+        log.Line("the setup wizard or another faxcfg is running; nothing done");
+        return ExitAnotherCopy;
+    }
+    int code;
+    {
+        Session session(options);
+        if (!session.Start()) {
+            log.Line("the language files or the product's settings file cannot be found; "
+                     "nothing done");
+            code = ExitNoLanguageFiles;
+        } else {
+            code = options.Action == ActionAnswers ? Apply(options, log) : Export(options, log);
+        }
+    }
+    ReleaseSetupLock();
+    return code;
+}
