@@ -145,7 +145,7 @@ void DemoInstall::Install(const DemoOptions& options) {
 
 bool DemoInstall::CopyProgramFiles(const DemoOptions& options) {
     std::vector<std::string> required = {"faxwiz.exe", "devaccess.dll", "evobject.dll"};
-    std::vector<std::string> optional = {"link.dll", "msgbox.dll", "register.exe"};
+    std::vector<std::string> optional = {"link.dll", "msgbox.dll", "register.exe", "faxcfg.exe"};
     if (options.ResourceModules) {
         for (const char* language : {"ENU", "DEU", "JPN", "FRA", "ESP"})
             required.push_back(std::string("FXWRES.") + language);

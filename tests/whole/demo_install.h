@@ -47,6 +47,7 @@ public:
     std::string ProgramDir() const { return programDir_; }
     std::string DataDir() const { return programDir_ + "\\Data"; }
     std::string Program() const { return programDir_ + "\\faxwiz.exe"; }
+    std::string Faxcfg() const { return programDir_ + "\\faxcfg.exe"; }
     std::string ProductIni() const { return DataDir() + "\\corvfax.ini"; }
     std::string RegistrationLog() const { return DataDir() + "\\registration.log"; }
     std::string SummaryFile() const { return DataDir() + "\\summary.txt"; }

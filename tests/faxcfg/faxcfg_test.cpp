@@ -1,0 +1,275 @@
+// faxcfg, the real program under Wine against the demo product: what it
+// refuses and stores, compared with what the wizard stores for the same
+// answers. One case per rule.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/whole/whole_fixture.h"
+
+using namespace wholetest;
+
+namespace {
+
+const DWORD kRunTimeoutMs = 60000;
+
+// Everything a run may store, the summary's preparation time left out.
+struct Stored {
+    std::string Setup;         // section [Setup] of the product INI, without "SetupRun"
+    std::string Registration;  // section [Device: 77] of KLCV_REG.INI
+    std::string Device;        // the device's state
+    std::vector<std::string> Journal;
+    std::string Summary;
+    std::string RunSetupWizard;
+};
+
+std::string SectionText(const std::string& file, const std::string& section) {
+    std::vector<char> text(32768, '\0');
+    DWORD n = GetPrivateProfileSectionA(section.c_str(), text.data(), (DWORD)text.size(),
+                                        file.c_str());
+    std::string out;
+    for (const char* p = text.data(); p < text.data() + n && *p; p += strlen(p) + 1)
+        if (strncmp(p, "SetupRun=", 9) != 0) out += std::string(p) + "\n";
+    return out;
+}
+
+Stored Capture(const DemoInstall& demo) {
+    Stored s;
+    s.Setup = SectionText(demo.ProductIni(), "Setup");
+    s.Registration = SectionText(DemoInstall::RegistrationIniPath(), "Device: 77");
+    s.Device = devsim::FormatState(demo.Device(77));
+    s.Journal = demo.Journal(77);
+    for (const std::string& line : Lines(wiztest::ReadFile(demo.SummaryFile())))
+        if (line.find("Prepared") == std::string::npos) s.Summary += line + "\n";
+    s.RunSetupWizard = demo.RegValue("Install", "RunSetupWizard");
+    return s;
+}
+
+void ExpectSame(const Stored& expected, const Stored& actual) {
+    EXPECT_EQ(expected.Setup, actual.Setup);
+    EXPECT_EQ(expected.Registration, actual.Registration);
+    EXPECT_EQ(expected.Device, actual.Device);
+    EXPECT_EQ(expected.Journal, actual.Journal);
+    EXPECT_EQ(expected.Summary, actual.Summary);
+    EXPECT_EQ(expected.RunSetupWizard, actual.RunSetupWizard);
+}
+
+// Runs faxcfg with the arguments and gives its exit code.
+DWORD RunFaxcfg(const DemoInstall& demo, const std::string& arguments) {
+    wizdrive::Program faxcfg;
+    EXPECT_TRUE(faxcfg.Start(demo.Faxcfg(), arguments)) << demo.Faxcfg();
+    if (!faxcfg.WaitForExit(kRunTimeoutMs)) {
+        faxcfg.Kill();
+        ADD_FAILURE() << "faxcfg did not end: " << arguments;
+        return ~0u;
+    }
+    return faxcfg.ExitCode();
+}
+
+std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
+
+// An answer file of the test, written as the lines given.
+std::string AnswerFile(const wiztest::TempDir& dir, const std::string& lines,
+                       const std::string& name = "answers.ini") {
+    dir.Write(name, "[Fax]\r\n" + lines);
+    return dir.File(name);
+}
+
+const char kDedicatedAnswers[] =
+    "UserName=Dana Whitfield\r\nCompany=Whitfield Print & Design\r\n"
+    "FaxNumber=+1 555 0100\r\nVoiceNumber=+1 555 0199\r\nDedicatedLine=Yes\r\nModem=0\r\n";
+
+}  // namespace
+
+// Each answer a field would not take: exit code 4, the log names the key, and
+// nothing is stored anywhere.
+TEST(Faxcfg, RefusedAnswersStoreNothing) {
+    // 13 katakana "a" of code page 932 (0x83 0x41): 26 bytes, one more than the field takes.
+    std::string katakana13;
+    for (int i = 0; i < 13; ++i) katakana13 += "\x83\x41";
+    struct Case {
+        const char* rule;
+        std::string lines;
+        const char* key;
+    };
+    const Case cases[] = {
+        {"a fax number is required", "FaxNumber=\r\n", "FaxNumber"},
+        {"a name over 25 bytes", "UserName=" + std::string(26, 'N') + "\r\n", "UserName"},
+        {"a double-byte name over 25 bytes", "UserName=" + katakana13 + "\r\n", "UserName"},
+        {"a company over 255 bytes", "Company=" + std::string(256, 'C') + "\r\n", "Company"},
+        {"letters in a number", "FaxNumber=555-CALL-NOW\r\n", "FaxNumber"},
+        // An INI line ends at a carriage return or a line feed: a vertical tab
+        // is the line break a value can carry.
+        {"a line break in a value", "Company=Acme\vLtd\r\n", "Company"},
+        {"a tab in a value", "UserName=Ann\tLee\r\n", "UserName"},
+        {"a dedicated line's two numbers need different digits",
+         "FaxNumber=555 0100\r\nVoiceNumber=(555) 01-00\r\nDedicatedLine=1\r\n", "VoiceNumber"},
+        {"a yes or no answer", "TAM=maybe\r\n", "TAM"},
+        {"a key of the answer file", "FaxNumbr=555 0100\r\n", "FaxNumbr"},
+    };
+    DemoInstall demo;
+    ASSERT_EQ("", demo.Error());
+    std::string ini = demo.ProductIniText();
+    Stored before = Capture(demo);
+    wiztest::TempDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.rule);
+        const std::string& lines = c.lines;
+        std::string log = dir.File("refused.log");
+        DeleteFileA(log.c_str());
+        EXPECT_EQ(4u, RunFaxcfg(demo, "/answers " + Quoted(AnswerFile(dir, lines)) + " /log " +
+                                          Quoted(log)));
+        std::string text = wiztest::ReadFile(log);
+        EXPECT_NE(std::string::npos, text.find(std::string("refused ") + c.key + ":")) << text;
+        EXPECT_NE(std::string::npos, text.find("nothing stored")) << text;
+        EXPECT_EQ(ini, demo.ProductIniText());
+        ExpectSame(before, Capture(demo));
+    }
+}
+
+// The same answers walked through the wizard's pages and applied by faxcfg
+// store the same, byte for byte, everywhere. The answer file's path holds
+// blanks, a dash and a character of the code page; the option is in capitals.
+TEST(Faxcfg, StoresWhatTheWizardStores) {
+    Stored walked;
+    {
+        DemoInstall demo;
+        ASSERT_EQ("", demo.Error());
+        wizdrive::Program wizard;
+        ASSERT_NE(nullptr, StartAtWelcome(wizard, demo));
+        wizdrive::RoadAnswers answers;
+        wizdrive::RoadReport report;
+        ASSERT_NO_FATAL_FAILURE(WalkToTheEnd(wizard, answers, &report));
+        walked = Capture(demo);
+    }
+    DemoInstall demo;
+    ASSERT_EQ("", demo.Error());
+    wiztest::TempDir dir;
+    std::string folder = dir.File(GetACP() == 932 ? "my answers - \x83\x5C" : "my answers - \xE9");
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    std::string file = folder + "\\fleet - answers.ini";
+    ASSERT_TRUE(wiztest::WriteFile(file, std::string("[Fax]\r\n") + kDedicatedAnswers));
+    std::string log = folder + "\\faxcfg.log";
+    EXPECT_EQ(0u, RunFaxcfg(demo, "-ANSWERS " + Quoted(file) + " /Log " + Quoted(log)));
+    ExpectSame(walked, Capture(demo));
+    std::string text = wiztest::ReadFile(log);
+    EXPECT_NE(std::string::npos, text.find("applied FaxNumber = \"+1 555 0100\"")) << text;
+    EXPECT_NE(std::string::npos, text.find("stored in printer 77")) << text;
+    EXPECT_EQ("0", demo.Setup("SetupRun"));
+}
+
+// The settings one PC holds, exported and applied on a fresh one, store the
+// same there.
+TEST(Faxcfg, ExportThenApplyStoresTheSame) {
+    wiztest::TempDir dir;
+    std::string exported = dir.File("exported.ini");
+    Stored first;
+    {
+        DemoInstall demo;
+        ASSERT_EQ("", demo.Error());
+        std::string answers = AnswerFile(dir,
+                                         "UserName=Ann Lee\r\nCompany=Lee & Co\r\n"
+                                         "FaxNumber=030 1234-56\r\nDedicatedLine=No\r\n"
+                                         "TAM=Y\r\nModem=1\r\nDeviceOption=1\r\n");
+        ASSERT_EQ(0u, RunFaxcfg(demo, "/answers " + Quoted(answers)));
+        first = Capture(demo);
+        ASSERT_EQ(0u, RunFaxcfg(demo, "/export " + Quoted(exported)));
+        EXPECT_EQ("030 1234-56", demo.Setup("VoiceNumber"));  // a shared line's one number
+    }
+    DemoInstall demo;
+    ASSERT_EQ("", demo.Error());
+    ASSERT_EQ(0u, RunFaxcfg(demo, "-answers " + Quoted(exported)));
+    ExpectSame(first, Capture(demo));
+}
+
+// A printer that cannot be reached: the files are written, the code says the
+// printer was not.
+TEST(Faxcfg, OfflinePrinterStoresTheFiles) {
+    DemoInstall demo;
+    ASSERT_EQ("", demo.Error());
+    demo.ChangeDevice(77, [](devsim::DeviceState& s) { s.online = false; });
+    wiztest::TempDir dir;
+    EXPECT_EQ(6u, RunFaxcfg(demo, "/answers " + Quoted(AnswerFile(dir, kDedicatedAnswers))));
+    EXPECT_EQ("Dana Whitfield", demo.Setup("UserName"));
+    EXPECT_EQ("+1 555 0100", DemoInstall::Registration(77, "FaxNumber"));
+    EXPECT_EQ("0", demo.RegValue("Install", "RunSetupWizard"));
+    EXPECT_TRUE(demo.Journal(77).empty());
+}
+
+// Only one program changes the settings at a time: faxcfg does not run
+// beside the wizard or another faxcfg, and the wizard does not start beside
+// faxcfg.
+TEST(Faxcfg, OneCopyAtATime) {
+    DemoInstall demo;
+    ASSERT_EQ("", demo.Error());
+    wiztest::TempDir dir;
+    std::string answers = "/answers " + Quoted(AnswerFile(dir, kDedicatedAnswers));
+    Stored before = Capture(demo);
+    {
+        wizdrive::Program wizard;
+        HWND page = StartAtWelcome(wizard, demo);
+        ASSERT_NE(nullptr, page);
+        EXPECT_EQ(5u, RunFaxcfg(demo, answers));
+        CancelWizard(wizard, page);
+    }
+    ExpectSame(before, Capture(demo));
+    {
+        // What a running faxcfg holds.
+        HANDLE held = CreateMutexA(nullptr, FALSE, "CorvantisFaxSetupRunning");
+        ASSERT_NE(nullptr, held);
+        EXPECT_EQ(5u, RunFaxcfg(demo, answers));
+        wizdrive::Program wizard;
+        ASSERT_TRUE(wizard.Start(demo.Program()));
+        EXPECT_TRUE(wizard.WaitForExit(kExitTimeoutMs)) << "the wizard started beside faxcfg";
+        EXPECT_EQ(0u, wizard.ExitCode());
+        CloseHandle(held);
+    }
+    ExpectSame(before, Capture(demo));
+}
+
+// Command lines faxcfg does not take, and the files it cannot find.
+TEST(Faxcfg, ExitCodesOfWhatItCannotDo) {
+    DemoInstall demo;
+    ASSERT_EQ("", demo.Error());
+    wiztest::TempDir dir;
+    std::string answers = Quoted(AnswerFile(dir, kDedicatedAnswers));
+    std::string noSection = Quoted(dir.File("other.ini"));
+    dir.Write("other.ini", "[Other]\r\nFaxNumber=1\r\n");
+    struct Case {
+        std::string arguments;
+        DWORD code;
+    };
+    const Case cases[] = {
+        {"", 1},
+        {"/answers", 1},
+        {"/frobnicate " + answers, 1},
+        {"/answers " + answers + " /export x.ini", 1},
+        {"/answers " + answers + " /device seven", 1},
+        {"stray " + answers, 1},
+        {"/?", 0},
+        {"-H", 0},
+        {"/answers " + Quoted(dir.File("missing.ini")), 3},
+        {"/answers " + noSection, 3},
+        {"/answers " + answers + " /device 78", 0},
+    };
+    std::string ini = demo.ProductIniText();
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.code, RunFaxcfg(demo, c.arguments)) << c.arguments;
+        if (c.code) {
+            EXPECT_EQ(ini, demo.ProductIniText()) << c.arguments;
+        }
+    }
+    EXPECT_EQ("+1 555 0100", DemoInstall::Registration(78, "FaxNumber"));
+}
+
+TEST(Faxcfg, MissingLanguageFiles) {
+    DemoOptions options;
+    options.ResourceModules = false;
+    DemoInstall demo(options);
+    ASSERT_EQ("", demo.Error());
+    std::string ini = demo.ProductIniText();
+    wiztest::TempDir dir;
+    EXPECT_EQ(2u, RunFaxcfg(demo, "/answers " + Quoted(AnswerFile(dir, kDedicatedAnswers))));
+    EXPECT_EQ(ini, demo.ProductIniText());
+}
