@@ -222,3 +222,37 @@ TEST_F(RoadTest, Store) {
     EXPECT_EQ("0", settingstest::RegistrationValue("DedicatedLine"));
     EXPECT_EQ("555 0100", device_.State().objects[31].bytes);
 }
+
+// An answer is taken only as a person could have typed it into its field:
+// the field's byte limit and the characters its filter lets through.
+TEST(RoadTyped, FieldsLimitsAndCharacters) {
+    std::string katakana12;  // 12 double-byte characters of code page 932: 24 bytes
+    for (int i = 0; i < 12; ++i) katakana12 += "\x83\x41";
+    struct Case {
+        const char* rule;
+        RoadField field;
+        std::string text;
+        RoadTypedFault fault;
+    };
+    const Case cases[] = {
+        {"a name of 25 bytes fits", RoadNameField, std::string(25, 'n'), RoadTypedFits},
+        {"a name of 26 bytes does not", RoadNameField, std::string(26, 'n'), RoadTypedTooLong},
+        {"double-byte characters count two bytes", RoadNameField, katakana12 + "ab",
+         RoadTypedTooLong},
+        {"a double-byte name within the bytes fits", RoadNameField, katakana12 + "a",
+         RoadTypedFits},
+        {"a company of 255 bytes fits", RoadCompanyField, std::string(255, 'c'), RoadTypedFits},
+        {"a company of 256 bytes does not", RoadCompanyField, std::string(256, 'c'),
+         RoadTypedTooLong},
+        {"a number of 20 bytes fits", RoadNumberField, "+1 (555) 010-0*#,./9", RoadTypedFits},
+        {"a number of 21 bytes does not", RoadNumberField, std::string(21, '5'),
+         RoadTypedTooLong},
+        {"a number takes no letters", RoadNumberField, "555 CALL", RoadTypedNotAdmitted},
+        {"a number takes no double-byte characters", RoadNumberField, "\x82\x4F",
+         RoadTypedNotAdmitted},
+        {"no field takes a line break", RoadCompanyField, "Acme\r\nLtd", RoadTypedControlChar},
+        {"no field takes a tab", RoadNumberField, "555\t0100", RoadTypedControlChar},
+        {"an empty text could be typed", RoadNumberField, "", RoadTypedFits},
+    };
+    for (const Case& c : cases) EXPECT_EQ(c.fault, CheckTyped(c.field, c.text.c_str())) << c.rule;
+}
