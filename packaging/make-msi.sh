@@ -13,9 +13,10 @@
 #   upgrade rolls back to the older version as it was;
 # - a rebuild of the same version replaces the installed one as well
 #   (VersionMaxInclusive 0x200 beside MigrateFeatures 0x1);
-# - INSTALLDIR, LANGUAGE, RUNWIZARD and RUNREGISTRATION reach the elevated
-#   part of an interactive install (SecureCustomProperties; wixl has no
-#   Secure="yes");
+# - INSTALLDIR, LANGUAGE, RUNWIZARD, RUNREGISTRATION and the fax answers
+#   reach the elevated part of an interactive install (SecureCustomProperties;
+#   wixl has no Secure="yes");
+# - the fax answers are set up by a deferred action without impersonation;
 # - starting the wizard at the end is logged, and its failure does not fail
 #   the install that has already ended (custom action type 1 + 64);
 # - programs carry their file version (File.Version), so the installer
@@ -56,12 +57,15 @@ read -r code max < <(msiinfo export "$work" Upgrade | awk -F '\t' '{ sub(/\r$/, 
 query "DELETE FROM Upgrade WHERE ActionProperty = 'WIX_UPGRADE_DETECTED'"
 query "INSERT INTO Upgrade (UpgradeCode, VersionMax, Attributes, ActionProperty) VALUES ('$code', '$max', 513, 'WIX_UPGRADE_DETECTED')"
 secure=$(msiinfo export "$work" Property | tr -d '\r' | awk -F '\t' '$1 == "SecureCustomProperties" { print $2 }')
-query "UPDATE Property SET Value = '${secure:+$secure;}INSTALLDIR;LANGUAGE;RUNWIZARD;RUNREGISTRATION' WHERE Property = 'SecureCustomProperties'"
+query "UPDATE Property SET Value = '${secure:+$secure;}INSTALLDIR;LANGUAGE;RUNWIZARD;RUNREGISTRATION;FAXANSWERS;FAXUSERNAME;FAXCOMPANY;FAXNUMBER;VOICENUMBER;FAXLINE;ANSWERINGMACHINE;PCMODEM;DEVICEOPTION' WHERE Property = 'SecureCustomProperties'"
 finalize=$(msiinfo export "$work" InstallExecuteSequence | tr -d '\r' | awk -F '\t' '$1 == "InstallFinalize" { print $3 }')
 [ -n "$finalize" ] || { echo "make-msi: no InstallFinalize in the package" >&2; exit 1; }
 query "INSERT INTO InstallExecuteSequence (Action, Sequence) VALUES ('InstallExecute', $((finalize - 100)))"
 query "UPDATE InstallExecuteSequence SET Sequence = $((finalize - 50)) WHERE Action = 'RemoveExistingProducts'"
 query "UPDATE CustomAction SET Type = 65 WHERE Action = 'StartWizard'"
+# Immediate; deferred (0x400) without impersonation (0x800).
+query "UPDATE CustomAction SET Type = 1 WHERE Action = 'PrepareFaxSetup'"
+query "UPDATE CustomAction SET Type = 3073 WHERE Action = 'ConfigureFax'"
 # File versions, from the staged files (the current folder).
 while IFS=$'\t' read -r key name; do
   name=${name#*|}

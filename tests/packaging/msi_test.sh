@@ -12,6 +12,8 @@
 #   msi_test.sh refused             an unreadable package, an unknown language, the package
 #                                   of the other architecture: nothing installed or replaced
 #   msi_test.sh interactive         the wizard starts at the end, unless RUNWIZARD=0
+#   msi_test.sh configure           the fax set up by the install from properties and an
+#                                   answer file; a refused answer installs nothing
 # Environment (set by ctest): WIZ_ARCH, WIZ_SOURCE_DIR, WIZ_BINARY_DIR,
 # WIZ_SUITE_PREFIX, WIZ_MSI, WIZ_PREVIOUS_MSI, WIZ_FAILING_MSI (this version,
 # failing on purpose), WIZ_OTHER_MSI (the x86 package, beside the x64 one;
@@ -353,6 +355,70 @@ case_interactive() {
   wiz_wineserver -k >/dev/null 2>&1
 }
 
+# seed_printer: the demo's printers registered, device 77 as it left the
+# factory (and its journal emptied), before the product comes.
+seed_printer() {
+  register_printers
+  local step
+  for step in "remove 77" "init 77" "info 77 17 1" "param 77 15 2" "param 77 16 5"; do
+    # shellcheck disable=SC2086
+    wiz_wine "$WIZ_BINARY_DIR/bin/devtool.exe" $step >/dev/null 2>&1
+  done
+}
+
+# expect_configured <what> <name> <fax number> <dedicated>: what a finished
+# setup stores, in the product INI, the registration INI, the marks, the
+# printer and the summary.
+expect_configured() {
+  local what=$1 name=$2 fax=$3 dedicated=$4 dir
+  dir=$(unix "$default_folder")
+  expect "$what: UserName" "UserName=$name" "$(grep -a '^UserName=' "$dir/Data/corvfax.ini" | tr -d '\r')"
+  expect "$what: FaxNumber" "FaxNumber=$fax" "$(grep -a '^FaxNumber=' "$dir/Data/corvfax.ini" | tr -d '\r')"
+  expect "$what: DedicatedLine" "DedicatedLine=$dedicated" "$(grep -a '^DedicatedLine=' "$dir/Data/corvfax.ini" | tr -d '\r')"
+  grep -aq "^UserName=$name" "$drive_c/windows/KLCV_REG.INI" || fail "$what: no name in KLCV_REG.INI"
+  wiz_wine "$WIZ_BINARY_DIR/bin/devtool.exe" journal 77 2>&1 | grep -qF "object 31 type 4 length ${#fax} value \"$fax\"" ||
+    fail "$what: the printer did not get the fax number"
+  grep -aqF "$name" "$dir/Data/summary.txt" 2>/dev/null || fail "$what: no summary.txt with the name"
+  expect "$what: RunSetupWizard" "0" "$(regval "$product_key\\Install" RunSetupWizard)"
+}
+
+case_configure() {
+  local dir
+  dir=$(unix "$default_folder")
+  seed_printer
+  msi_install "$msi" LANGUAGE=ENU FAXUSERNAME="Dana Whitfield" FAXCOMPANY="Whitfield Print" \
+    FAXNUMBER="+1 555 0100" VOICENUMBER="+1 555 0199" FAXLINE=dedicated PCMODEM=0 DEVICEOPTION=1 ||
+    fail "the install with answers ended with $?"
+  expect_configured "properties" "Dana Whitfield" "+1 555 0100" 1
+  wiz_wine msiexec /x "$msi" /qn >/dev/null 2>&1 || fail "msiexec /x ended with $?"
+  rm -f "$dir/Data/corvfax.ini" "$dir/Data/summary.txt"
+
+  # An answer file in a folder with blanks; a property wins over its key.
+  mkdir -p "$drive_c/Fax Answers"
+  printf '[Fax]\r\nUserName=Front Desk\r\nFaxNumber=+1 555 0177\r\nDedicatedLine=No\r\nTAM=1\r\n' \
+    >"$drive_c/Fax Answers/office.ini"
+  seed_printer
+  msi_install "$msi" LANGUAGE=ENU FAXANSWERS='C:\Fax Answers\office.ini' FAXNUMBER="+1 555 0188" ||
+    fail "the install with an answer file ended with $?"
+  expect_configured "answer file" "Front Desk" "+1 555 0188" 0
+  wiz_wine msiexec /x "$msi" /qn >/dev/null 2>&1 || fail "msiexec /x ended with $?"
+  rm -f "$dir/Data/corvfax.ini" "$dir/Data/summary.txt"
+
+  # A number the field would not take: the install fails and leaves nothing.
+  local rc=0
+  msi_install "$msi" LANGUAGE=ENU FAXUSERNAME="Dana Whitfield" FAXNUMBER="555 CALL FAX" \
+    /lv 'C:\windows\temp\configure.log' || rc=$?
+  [ $rc != 0 ] || fail "a refused answer was installed"
+  # Wine's rollback keeps the files of a permanent component (the product
+  # INI as the package brings it); Windows' removes what the install made.
+  expect "left by the rolled back install" "Data/corvfax.ini" \
+    "$(cd "$dir" 2>/dev/null && find . -type f | sed 's|^\./||')"
+  cmp -s "$WIZ_STAGE/corvfax.ini" "$dir/Data/corvfax.ini" && rm -rf "$drive_c/Program Files/Kelvaro"
+  expect_nothing_installed "a refused answer"
+  install_log configure | grep -q 'refused FAXNUMBER (FaxNumber)' ||
+    fail "the install log does not name the refused property"
+}
+
 # Nothing of the product after a refused install.
 expect_nothing_installed() {
   [ ! -e "$drive_c/Program Files/Kelvaro" ] || fail "$1: a program folder was left"
@@ -422,7 +488,8 @@ case ${1:-} in
   uninstall) case_uninstall ;;
   refused) case_refused ;;
   interactive) case_interactive ;;
-  *) echo "usage: $0 install <language> | default-language | folder-blanks | folder-dbcs | upgrade | uninstall | refused | interactive" >&2; exit 2 ;;
+  configure) case_configure ;;
+  *) echo "usage: $0 install <language> | default-language | folder-blanks | folder-dbcs | upgrade | uninstall | refused | interactive | configure" >&2; exit 2 ;;
 esac
 
 if [ $failures -gt 0 ]; then
