@@ -16,8 +16,10 @@ protected:
     void SetUp() override { SetEnvironmentVariableA("DA_SIM_DIR", nullptr); }
 
     // Runs the tool with --dir and returns its exit code; output_ gets stdout.
+    // Each run writes a file of its own: the handle the last run inherited
+    // may still be open a moment after that process has ended.
     int Run(const std::string& arguments) {
-        std::string outPath = dir_.File("out.txt");
+        std::string outPath = dir_.File("out" + std::to_string(++runs_) + ".txt");
         SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
         HANDLE out = CreateFileA(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa,
                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -48,6 +50,7 @@ protected:
 
     TempDir dir_;
     std::string output_;
+    int runs_ = 0;
 };
 
 }  // namespace
