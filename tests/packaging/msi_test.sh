@@ -27,6 +27,10 @@ fail() {
   echo "FAIL: $*"
   failures=$((failures + 1))
 }
+# matches <grep options> <pattern>: whether the input has such a line. It
+# reads the input to its end: grep -q would stop early, and under pipefail the
+# writer cut off then fails the whole pipeline.
+matches() { grep -c "$@" >/dev/null; }
 # expect <what> <expected> <actual>
 expect() {
   if [ "$2" != "$3" ]; then fail "$1: expected '$2', got '$3'"; fi
@@ -138,7 +142,7 @@ expect_installed() {
   link=$(shortcut)
   if [ -z "$link" ]; then
     fail "no Start menu shortcut 'Fax Setup'"
-  elif ! strings -a -el "$link" | grep -qi 'faxwiz.exe' && ! strings -a "$link" | grep -qi 'faxwiz.exe'; then
+  elif ! strings -a -el "$link" | matches -i 'faxwiz.exe' && ! strings -a "$link" | matches -i 'faxwiz.exe'; then
     fail "the shortcut does not lead to faxwiz.exe"
   fi
   expect "Add/Remove Programs" "Corvantis Fax|$(package_version "$package")|Kelvaro" "$(arp_entries)"
@@ -165,9 +169,9 @@ walk_road() {
   done
   local output
   output=$(wiz_wine "$WIZ_BINARY_DIR/bin/wizwalk.exe" "$program" 'C:\windows\temp' 2>&1 | tr -d '\r')
-  echo "$output" | grep -qx 'Pages left with Next: 2805 2808 2821 2810 2811 2812 2815 2817 2809' ||
+  echo "$output" | matches -x 'Pages left with Next: 2805 2808 2821 2810 2811 2812 2815 2817 2809' ||
     fail "the road was not walked to the end: $output"
-  echo "$output" | grep -qx 'The wizard ended with exit code 0.' || fail "the wizard did not end well: $output"
+  echo "$output" | matches -x 'The wizard ended with exit code 0.' || fail "the wizard did not end well: $output"
   # The name the walk typed (in the code page of the language), stored and summed up.
   local name
   name=$(LC_ALL=C sed -n 's/^UserName=\(..*\)\r$/\1/p' "$folder/Data/corvfax.ini")
@@ -200,7 +204,7 @@ check_tables() {
     "$(table Icon | cut -f1)|$(msiinfo extract "$WIZ_MSI" Icon.faxwiz.ico | head -c 4 | od -An -tx1 | tr -d ' \n')"
   expect "faxwiz.exe version" "$(package_version "$WIZ_MSI").0" \
     "$(table File | awk -F '\t' '$1 == "faxwiz.exe" { print $5 }')"
-  table Property | awk -F '\t' '$1 == "SecureCustomProperties"' | grep -q 'RUNREGISTRATION' ||
+  table Property | awk -F '\t' '$1 == "SecureCustomProperties"' | matches 'RUNREGISTRATION' ||
     fail "RUNREGISTRATION is not a secure property"
 }
 
@@ -273,7 +277,7 @@ case_upgrade() {
   wiz_wine reg add "$product_key\\Devices\\0" /v DefDevID /d 79 /f >/dev/null 2>&1
   local tree_before
   tree_before=$(tree)
-  echo "$tree_before" | grep -q 'Devices\\79$' || fail "the test could not register device 79"
+  echo "$tree_before" | matches 'Devices\\79$' || fail "the test could not register device 79"
 
   # An upgrade that fails inside its installation: the previous version stays
   # as it was, registered, configured and with its files.
@@ -350,7 +354,7 @@ case_interactive() {
   wiz_wine msiexec /i "$msi" /lv 'C:\windows\temp\interactive.log' >/dev/null 2>&1 || fail "msiexec /i ended with $?"
   setup_running 30 || fail "the wizard did not start at the end of the interactive install"
   # Started through the shell, which asks for the wizard's rights on Windows; the log says so.
-  install_log interactive | grep -q '^StartWizard: started .*faxwiz.exe$' ||
+  install_log interactive | matches '^StartWizard: started .*faxwiz.exe$' ||
     fail "the install log does not say that the wizard was started"
   wiz_wineserver -k >/dev/null 2>&1
 }
@@ -376,7 +380,7 @@ expect_configured() {
   expect "$what: FaxNumber" "FaxNumber=$fax" "$(grep -a '^FaxNumber=' "$dir/Data/corvfax.ini" | tr -d '\r')"
   expect "$what: DedicatedLine" "DedicatedLine=$dedicated" "$(grep -a '^DedicatedLine=' "$dir/Data/corvfax.ini" | tr -d '\r')"
   grep -aq "^UserName=$name" "$drive_c/windows/KLCV_REG.INI" || fail "$what: no name in KLCV_REG.INI"
-  wiz_wine "$WIZ_BINARY_DIR/bin/devtool.exe" journal 77 2>&1 | grep -qF "object 31 type 4 length ${#fax} value \"$fax\"" ||
+  wiz_wine "$WIZ_BINARY_DIR/bin/devtool.exe" journal 77 2>&1 | matches -F "object 31 type 4 length ${#fax} value \"$fax\"" ||
     fail "$what: the printer did not get the fax number"
   grep -aqF "$name" "$dir/Data/summary.txt" 2>/dev/null || fail "$what: no summary.txt with the name"
   expect "$what: RunSetupWizard" "0" "$(regval "$product_key\\Install" RunSetupWizard)"
@@ -415,7 +419,7 @@ case_configure() {
     "$(cd "$dir" 2>/dev/null && find . -type f | sed 's|^\./||')"
   cmp -s "$WIZ_STAGE/corvfax.ini" "$dir/Data/corvfax.ini" && rm -rf "$drive_c/Program Files/Kelvaro"
   expect_nothing_installed "a refused answer"
-  install_log configure | grep -q 'refused FAXNUMBER (FaxNumber)' ||
+  install_log configure | matches 'refused FAXNUMBER (FaxNumber)' ||
     fail "the install log does not name the refused property"
 }
 
@@ -434,7 +438,7 @@ case_refused() {
   err=$(WIZ_MSI="$work/broken.msi" "$WIZ_SOURCE_DIR/scripts/install-demo.sh" "$WINEPREFIX" "$WIZ_BINARY_DIR" ENU 2>&1 >/dev/null) ||
     status=$?
   [ $status != 0 ] || fail "install-demo.sh ended well with a broken package"
-  echo "$err" | grep -q "could not be installed" || fail "no clear message: $err"
+  echo "$err" | matches "could not be installed" || fail "no clear message: $err"
   expect_nothing_installed "broken package"
 
   # A language the package has no module for.
@@ -454,7 +458,7 @@ case_refused() {
     local -A package=([x86]="$(wiz_winepath -w "$WIZ_OTHER_MSI")" [x64]="$msi")
     local name
     for name in "$WIZ_OTHER_MSI" "$WIZ_MSI"; do
-      msiinfo export "$name" LaunchCondition | grep -q 'for the other kind of Windows programs' ||
+      msiinfo export "$name" LaunchCondition | matches 'for the other kind of Windows programs' ||
         fail "$(basename "$name") has no clear message for the other architecture's product"
     done
     local first other before
