@@ -25,25 +25,42 @@
 
 namespace {
 
-std::wstring Format(MSIHANDLE install, const wchar_t* text) {
-    PMSIHANDLE record = MsiCreateRecord(0);
-    MsiRecordSetStringW(record, 0, text);
+// A text of the installer's, asked for in the two calls it wants: its size,
+// then the text; empty when either fails.
+template <typename Get>
+std::wstring InstallerText(Get get) {
     DWORD size = 0;
     wchar_t empty[1] = L"";
-    if (MsiFormatRecordW(install, record, empty, &size) != ERROR_MORE_DATA) return std::wstring();
+    if (get(empty, &size) != ERROR_MORE_DATA) return std::wstring();
     std::wstring out(++size, L'\0');
-    if (MsiFormatRecordW(install, record, &out[0], &size) != ERROR_SUCCESS) return std::wstring();
+    if (get(&out[0], &size) != ERROR_SUCCESS) return std::wstring();
     out.resize(size);
     return out;
 }
 
-// One line of the install log ("StartWizard: ...").
-void Log(MSIHANDLE install, const std::wstring& line) {
+std::wstring Format(MSIHANDLE install, const wchar_t* text) {
+    PMSIHANDLE record = MsiCreateRecord(0);
+    MsiRecordSetStringW(record, 0, text);
+    return InstallerText([&](wchar_t* out, DWORD* size) {
+        return MsiFormatRecordW(install, record, out, size);
+    });
+}
+
+std::wstring Property(MSIHANDLE install, const wchar_t* name) {
+    return InstallerText([&](wchar_t* out, DWORD* size) {
+        return MsiGetPropertyW(install, name, out, size);
+    });
+}
+
+// One line of the install log ("<action>: ...").
+void LogAs(MSIHANDLE install, const wchar_t* action, const std::wstring& line) {
     PMSIHANDLE record = MsiCreateRecord(1);
-    MsiRecordSetStringW(record, 0, L"StartWizard: [1]");
+    MsiRecordSetStringW(record, 0, (std::wstring(action) + L": [1]").c_str());
     MsiRecordSetStringW(record, 1, line.c_str());
     MsiProcessMessage(install, INSTALLMESSAGE_INFO, record);
 }
+
+void Log(MSIHANDLE install, const std::wstring& line) { LogAs(install, L"StartWizard", line); }
 
 std::wstring ErrorText(DWORD error) {
     wchar_t* text = nullptr;
@@ -62,22 +79,7 @@ std::wstring ErrorText(DWORD error) {
     return out;
 }
 
-std::wstring Property(MSIHANDLE install, const wchar_t* name) {
-    DWORD size = 0;
-    wchar_t empty[1] = L"";
-    if (MsiGetPropertyW(install, name, empty, &size) != ERROR_MORE_DATA) return std::wstring();
-    std::wstring out(++size, L'\0');
-    if (MsiGetPropertyW(install, name, &out[0], &size) != ERROR_SUCCESS) return std::wstring();
-    out.resize(size);
-    return out;
-}
-
-void LogLine(MSIHANDLE install, const std::wstring& line) {
-    PMSIHANDLE record = MsiCreateRecord(1);
-    MsiRecordSetStringW(record, 0, L"ConfigureFax: [1]");
-    MsiRecordSetStringW(record, 1, line.c_str());
-    MsiProcessMessage(install, INSTALLMESSAGE_INFO, record);
-}
+void LogLine(MSIHANDLE install, const std::wstring& line) { LogAs(install, L"ConfigureFax", line); }
 
 // The properties of single answers and the answer file's keys they stand for.
 struct AnswerProperty {
