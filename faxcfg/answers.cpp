@@ -44,22 +44,6 @@ std::vector<std::string> NameList(const std::vector<char>& list) {
     return names;
 }
 
-std::string TypedFaultText(RoadTypedFault fault, RoadField field) {
-    switch (fault) {
-    case RoadTypedControlChar:
-        return "holds a control character (a line break or a tab), which no field takes";
-    case RoadTypedNotAdmitted:
-        return field == RoadNumberField
-                   ? "holds a character a number field does not take (digits, blanks and "
-                     "+ - ( ) . / * # , only)"
-                   : "holds a character the field does not take";
-    case RoadTypedTooLong:
-        return "is longer than the field's " + std::to_string(RoadFieldLimit(field)) + " bytes";
-    default:
-        return std::string();
-    }
-}
-
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
 }  // namespace

@@ -117,25 +117,3 @@ bool StoreRoad() {
     FaxSettings.SaveFaxSettings(&deviceTookAll);
     return deviceTookAll != 0;
 }
-
-int RoadFieldLimit(RoadField field) {
-    switch (field) {
-    case RoadNameField: return RoadNameLimit;
-    case RoadCompanyField: return RoadCompanyLimit;
-    default: return RoadNumberLimit;
-    }
-}
-
-RoadTypedFault CheckTyped(RoadField field, const char* text) {
-    if (!text) return RoadTypedFits;
-    for (const unsigned char* p = (const unsigned char*)text; *p; ++p)
-        if (*p < 0x20 || *p == 0x7F) return RoadTypedControlChar;
-    // The fields' own filters decide, so that both answer alike.
-    CFaxIdEdit numberField;
-    CFaxHeaderField headerField;
-    const CFilteredEdit& filter =
-        field == RoadNumberField ? (const CFilteredEdit&)numberField : headerField;
-    if (strcmp(filter.Filter(text), text) != 0) return RoadTypedNotAdmitted;
-    if ((int)strlen(text) > RoadFieldLimit(field)) return RoadTypedTooLong;
-    return RoadTypedFits;
-}

@@ -6,6 +6,7 @@
 #pragma once
 #include "framework/cstring.h"
 #include "settings/faxsettings.h"
+#include "settings/fieldrules.h"
 
 // Why an answer is not taken. The pages tell the person; others name the answer.
 enum RoadRefusal {
@@ -72,20 +73,3 @@ void SummarizeRoad();
 // run, and the settings in the INI files, the registry and the device.
 // True when the device was reached and took every value.
 bool StoreRoad();
-
-// The pages' text fields and the bytes each lets a person type (the ANSI
-// code page's bytes: a double-byte character counts two).
-enum RoadField { RoadNameField, RoadCompanyField, RoadNumberField };
-const int RoadNameLimit = 25;  // the header has room for 25 characters of name
-const int RoadCompanyLimit = 255;
-const int RoadNumberLimit = 20;
-
-// Why a text is not one a person could have typed into the field.
-enum RoadTypedFault {
-    RoadTypedFits = 0,
-    RoadTypedControlChar,   // a line break, a tab or another control character
-    RoadTypedNotAdmitted,   // a character the field does not let through
-    RoadTypedTooLong,       // more bytes than the field takes
-};
-RoadTypedFault CheckTyped(RoadField field, const char* text);
-int RoadFieldLimit(RoadField field);

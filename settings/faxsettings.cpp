@@ -7,6 +7,7 @@
 #include "common/util.h"
 #include "maker/devaccess/devaccess.h"
 #include "settings/devobjects.h"
+#include "settings/policy.h"
 
 const long RingPatternTable[RingPatternCount] = {1, 2, 4, 6, 7};
 
@@ -111,10 +112,20 @@ int CFaxSettings::LoadFaxSettings() {
     if (device) FaxNumber = GetObjectText(DeviceClient, kObjFaxNumber);
     if (FaxNumber.IsEmpty()) FaxNumber = ReadIniString(kSetup, "FaxNumber", "", ini);
 
-    if (DedicatedLine == 0 && DistinctiveRing == 0)
-        VoiceNumber = FaxNumber;
-    else
-        VoiceNumber = ReadIniString(kSetup, "VoiceNumber", "", ini);
+    VoiceNumber = ReadIniString(kSetup, "VoiceNumber", "", ini);
+
+    // What the administrator holds wins over every stored value.
+    ActivePolicies = ReadFaxPolicies();
+    const FaxPolicies& policy = ActivePolicies;
+    CString* texts[] = {&UserName, &Company, &FaxNumber, &VoiceNumber};
+    for (int i = PolicyUserName; i <= PolicyVoiceNumber; ++i)
+        if (policy.Held[i]) *texts[i] = policy.Text[i];
+    long* flags[] = {&DedicatedLine, &TAM, &Modem};
+    for (int i = PolicyDedicatedLine; i <= PolicyModem; ++i)
+        if (policy.Held[i]) *flags[i - PolicyDedicatedLine] = policy.Flag[i] ? 1 : 0;
+
+    // A shared line without a ring of its own has the one number.
+    if (DedicatedLine == 0 && DistinctiveRing == 0) VoiceNumber = FaxNumber;
 
     UserName = OneLine(UserName);
     Company = OneLine(Company);
@@ -125,6 +136,8 @@ int CFaxSettings::LoadFaxSettings() {
     DeviceOptionSupported = DaGetDeviceInfo(DeviceClient, kInfoDeviceOption) > 0 ? 1 : 0;
     if (DeviceOptionSupported && ObjectChannel != 0)
         DeviceOption = GetObjectShort(DeviceClient, kObjDeviceOption) == 2 ? 1 : 0;
+    if (DeviceOptionSupported && policy.Held[PolicyDeviceOption])
+        DeviceOption = policy.Flag[PolicyDeviceOption] ? 1 : 0;
     return 1;
 }
 
@@ -187,15 +200,17 @@ int CFaxSettings::SaveFaxSettings(int* deviceTookAll) {
     return 1;
 }
 
-int CFaxSettings::SameFaxAndVoiceNumber() {
-    if (FaxNumber.IsEmpty() || VoiceNumber.IsEmpty()) return 0;
-    char fax[256], voice[256];
-    CopyBounded(fax, FaxNumber, sizeof fax);
-    CopyBounded(voice, VoiceNumber, sizeof voice);
-    KeepCharRange(fax, '0', '9');
-    KeepCharRange(voice, '0', '9');
-    return strcmp(fax, voice) == 0 ? 1 : 0;
+int SameNumberDigits(const char* first, const char* second) {
+    if (!first || !second || !*first || !*second) return 0;
+    char a[256], b[256];
+    CopyBounded(a, first, sizeof a);
+    CopyBounded(b, second, sizeof b);
+    KeepCharRange(a, '0', '9');
+    KeepCharRange(b, '0', '9');
+    return strcmp(a, b) == 0 ? 1 : 0;
 }
+
+int CFaxSettings::SameFaxAndVoiceNumber() { return SameNumberDigits(FaxNumber, VoiceNumber); }
 
 WORD CFaxSettings::GetDefaultRings() {
     unsigned short value = 0;

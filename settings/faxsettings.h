@@ -47,6 +47,9 @@ public:
 
 extern CFaxSettings FaxSettings;
 
+// 1 when both numbers are given and have the same digits, in the same order.
+int SameNumberDigits(const char* first, const char* second);
+
 // Reads one string value; a root of 0 means HKEY_LOCAL_MACHINE. Returns 1 on success.
 int ReadRegistryString(HKEY root, const char* subkey, const char* valueName, char* buffer,
                        DWORD size);
