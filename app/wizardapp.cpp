@@ -16,9 +16,12 @@
 #include "maker/devaccess/devaccess.h"
 #include "maker/evobject/evobject.h"
 #include "pages/pagelist.h"
+#include "resources/resource_ids.h"
 #include "settings/faxsettings.h"
+#include "settings/policy.h"
 #include "wizard/controller.h"
 #include "wizard/uiext.h"
+#include "wizard/wizardpage.h"
 
 // Shared by every running copy of the program image (section flags: read,
 // write, shared). It must be initialised to land in the section.
@@ -127,6 +130,14 @@ BOOL WizardApp::InitInstance() {
     SetLibraryResourceInstance(AfxGetResourceHandle());
     TimingMark("ui extensions");
 
+    // The administrator may keep the wizard closed: it says so and ends
+    // before it changes anything.
+    if (ReadFaxPolicies().DisableWizard) {
+        ReportWizardDisabled();
+        m_exitCode = EXIT_WIZARD_DISABLED;
+        return FALSE;
+    }
+
     BeginWaitCursor();
     Enable3dControls();
 
@@ -204,6 +215,25 @@ void WizardApp::ReportMissingLanguageFiles() {
     LoadStringA(own, IDS_NO_LANGUAGE_FILES, text, sizeof text);
     LoadStringA(own, IDS_NO_LANGUAGE_FILES_CAPTION, caption, sizeof caption);
     MessageBoxA(nullptr, text, caption, MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
+}
+
+void WizardApp::ReportWizardDisabled() {
+    CMacroText text, caption;
+    const char* shown = nullptr;
+    char own[256] = "";
+    if (text.LoadEx(IDS_WIZARD_DISABLED, kNameRangeFirst, StandardValueFlags, nullptr)) {
+        shown = text;
+    } else {
+        LoadStringA(m_hInstance ? m_hInstance : GetModuleHandleA(nullptr),
+                    IDS_WIZARD_DISABLED_OWN, own, sizeof own);
+        shown = own;
+    }
+    char ownCaption[128] = "";
+    if (!caption.LoadEx(IDS_WIZARD_DISABLED_TITLE, kNameRangeFirst, StandardValueFlags, nullptr))
+        LoadStringA(m_hInstance ? m_hInstance : GetModuleHandleA(nullptr),
+                    IDS_NO_LANGUAGE_FILES_CAPTION, ownCaption, sizeof ownCaption);
+    const char* title = caption.IsEmpty() ? ownCaption : (const char*)caption;
+    MessageBoxA(nullptr, shown, title, MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND);
 }
 
 int WizardApp::RunWizard() {

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "common/util.h"
+#include "settings/policy.h"
 
 namespace {
 
@@ -46,6 +47,20 @@ std::vector<std::string> NameList(const std::vector<char>& list) {
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
+// The policy's value of the key, quoted as the log shows it; null when no
+// policy holds the key.
+const char* HeldByPolicy(const char* key) {
+    static std::string shown;
+    for (int i = 0; i < PolicyValueCount; ++i) {
+        if (lstrcmpiA(kPolicyValues[i].Name, key) != 0 || !PolicyHolds((PolicyValue)i)) continue;
+        shown = kPolicyValues[i].Kind == PolicyText
+                    ? Quoted((const char*)ActivePolicies.Text[i])
+                    : std::string(ActivePolicies.Flag[i] ? "1" : "0");
+        return shown.c_str();
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 std::string FullPath(const std::string& file) {
@@ -76,7 +91,8 @@ AnswerFile ReadAnswerFile(const std::string& path) {
 
 RoadAnswers TakeAnswers(const std::string& path, const AnswerFile& file, const RoadAnswers& start,
                         bool deviceOptionAsked, std::vector<AnswerRefusal>* refused,
-                        std::vector<std::string>* applied, std::vector<std::string>* ignored) {
+                        std::vector<std::string>* applied, std::vector<std::string>* ignored,
+                        std::vector<std::string>* kept) {
     RoadAnswers answers = start;
     for (const std::string& key : file.Keys) {
         const KeyRule* rule = FindKey(key);
@@ -86,6 +102,11 @@ RoadAnswers TakeAnswers(const std::string& path, const AnswerFile& file, const R
             continue;
         }
         std::string value = ReadValue(path, key);
+        if (const char* held = HeldByPolicy(rule->Name)) {
+            kept->push_back(std::string(rule->Name) + ": kept the policy's value " + held +
+                            ", not the answer file's " + Quoted(value));
+            continue;
+        }
         if (rule->Kind == TextKey) {
             RoadTypedFault fault = CheckTyped(rule->Field, value.c_str());
             if (fault) {

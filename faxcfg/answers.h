@@ -29,10 +29,12 @@ AnswerFile ReadAnswerFile(const std::string& path);
 // The answers of the file over start (the answers the wizard would show): a
 // key missing from the file keeps start's value. Every answer that fails a
 // field's check is put in refused; applied and ignored get one line for each
-// key taken or left aside.
+// key taken or left aside, kept one for each key a policy holds (start has
+// the policy's value there, and the file cannot change it).
 RoadAnswers TakeAnswers(const std::string& path, const AnswerFile& file, const RoadAnswers& start,
                         bool deviceOptionAsked, std::vector<AnswerRefusal>* refused,
-                        std::vector<std::string>* applied, std::vector<std::string>* ignored);
+                        std::vector<std::string>* applied, std::vector<std::string>* ignored,
+                        std::vector<std::string>* kept);
 
 // The key an answer refused by the road is about, and why.
 AnswerRefusal DescribeRoadRefusal(RoadRefusal refusal);

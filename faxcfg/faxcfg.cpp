@@ -10,6 +10,7 @@
 #include "app/messages.h"
 #include "app/startup.h"
 #include "common/expand.h"
+#include "common/logfile.h"
 #include "common/resmodule.h"
 #include "faxcfg/answers.h"
 #include "faxcfg/cmdline.h"
@@ -17,6 +18,7 @@
 #include "maker/uiext/uiext.h"
 #include "road/road.h"
 #include "settings/faxsettings.h"
+#include "settings/policy.h"
 
 namespace {
 
@@ -59,33 +61,16 @@ const char kUsage[] =
 class Log {
 public:
     void Open(const std::string& path) {
-        if (path.empty()) return;
-        file_ = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                            nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file_ == INVALID_HANDLE_VALUE) {
-            file_ = nullptr;
+        if (!path.empty() && !file_.Open(path))
             fprintf(stderr, "faxcfg: the log %s cannot be written\n", path.c_str());
-        }
-    }
-    ~Log() {
-        if (file_) CloseHandle(file_);
     }
     void Line(const std::string& text) {
-        SYSTEMTIME now;
-        GetLocalTime(&now);
-        char stamp[32];
-        snprintf(stamp, sizeof stamp, "%04u-%02u-%02u %02u:%02u:%02u ", now.wYear, now.wMonth,
-                 now.wDay, now.wHour, now.wMinute, now.wSecond);
-        std::string line = stamp + text + "\r\n";
-        if (file_) {
-            DWORD written = 0;
-            WriteFile(file_, line.data(), (DWORD)line.size(), &written, nullptr);
-        }
+        file_.Line(text);
         printf("%s\n", text.c_str());
     }
 
 private:
-    HANDLE file_ = nullptr;
+    LogFile file_;
 };
 
 // What the wizard's start-up sets up that the road needs, and its undoing.
@@ -139,6 +124,14 @@ std::string DeviceName() { return "printer " + std::to_string(FaxSettings.Device
 
 bool DeviceReached() { return FaxSettings.DeviceClient && FaxSettings.ObjectChannel; }
 
+// Policy values that are set but could not be taken, and what a policy
+// holds that this printer does not ask.
+void LogPolicies(Log& log) {
+    for (const std::string& line : ActivePolicies.Refused) log.Line("policy " + line);
+    if (PolicyHolds(PolicyDeviceOption) && !FaxSettings.DeviceOptionSupported)
+        log.Line("policy DeviceOption ignored: " + DeviceName() + " does not report the option");
+}
+
 int Apply(const FaxcfgOptions& options, Log& log) {
     std::string path = FullPath(options.File);
     AnswerFile file = ReadAnswerFile(path);
@@ -155,11 +148,13 @@ int Apply(const FaxcfgOptions& options, Log& log) {
 
     // The answers start where the wizard's pages would start.
     FaxSettings.LoadFaxSettings();
+    LogPolicies(log);
     std::vector<AnswerRefusal> refused;
-    std::vector<std::string> applied, ignored;
+    std::vector<std::string> applied, ignored, kept;
     RoadAnswers answers = TakeAnswers(path, file, CurrentAnswers(),
                                       FaxSettings.DeviceOptionSupported != 0, &refused,
-                                      &applied, &ignored);
+                                      &applied, &ignored, &kept);
+    for (const std::string& line : kept) log.Line(line);
     if (refused.empty()) {
         if (RoadRefusal road = ApplyAnswers(answers)) refused.push_back(DescribeRoadRefusal(road));
     }
@@ -192,6 +187,7 @@ int Apply(const FaxcfgOptions& options, Log& log) {
 int Export(const FaxcfgOptions& options, Log& log) {
     std::string path = FullPath(options.File);
     FaxSettings.LoadFaxSettings();
+    LogPolicies(log);
     if (!DeviceReached()) log.Line(DeviceName() + " cannot be reached: the files' values are written");
     if (!WriteAnswerFile(path, CurrentAnswers(), FaxSettings.DeviceOptionSupported != 0)) {
         log.Line("answer file " + path + " cannot be written");

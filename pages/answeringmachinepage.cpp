@@ -1,6 +1,7 @@
 #include "pages/answeringmachinepage.h"
 
 #include "common/expand.h"
+#include "pages/policylock.h"
 #include "resources/resource_ids.h"
 #include "road/road.h"
 #include "settings/faxsettings.h"
@@ -65,6 +66,7 @@ BOOL AnsweringMachinePage::OnInitDialog() {
         SetDlgItemText(IDC_TAM_QUESTION, FormatWithText(question, number));
     if (yesText.LoadEx(IDS_TAM_YES_TEXT, kNameRangeFirst, StandardValueFlags, nullptr))
         SetDlgItemText(IDC_TAM_YES_TEXT, FormatWithText(yesText, number));
+    LockHeldValue(*this, PolicyTAM, {IDC_TAM_YES, IDC_TAM_NO});
     return TRUE;
 }
 
@@ -75,7 +77,7 @@ void AnsweringMachinePage::OnTamYes() { UpdateData(TRUE); }
 void AnsweringMachinePage::OnLButtonDown(UINT flags, CPoint point) {
     // The text under the first answer belongs to it: a click there picks it.
     HWND text = ::GetDlgItem(m_hWnd, IDC_TAM_YES_TEXT);
-    if ((flags & MK_LBUTTON) && text) {
+    if ((flags & MK_LBUTTON) && text && !PolicyHolds(PolicyTAM)) {
         CRect rect;
         ::GetWindowRect(text, &rect);
         ScreenToClient(&rect);

@@ -1,5 +1,6 @@
 #include "pages/dedicatedlinepage.h"
 
+#include "pages/policylock.h"
 #include "resources/resource_ids.h"
 #include "road/road.h"
 #include "settings/faxsettings.h"
@@ -29,6 +30,7 @@ BOOL DedicatedLinePage::OnInitDialog() {
     // Page 2818 may have changed the answer since this page was last left.
     LineIndex = FaxSettings.DedicatedLine == 0 ? 1 : 0;
     UpdateData(FALSE);
+    LockHeldValue(*this, PolicyDedicatedLine, {IDC_LINE_DEDICATED, IDC_LINE_SHARED});
     return TRUE;
 }
 

@@ -1,5 +1,6 @@
 #include "pages/deviceoptionpage.h"
 
+#include "pages/policylock.h"
 #include "resources/resource_ids.h"
 #include "road/road.h"
 #include "settings/faxsettings.h"
@@ -22,6 +23,12 @@ DeviceOptionPage::DeviceOptionPage(CWnd* parent)
 void DeviceOptionPage::DoDataExchange(CDataExchange* dx) {
     WizardPage::DoDataExchange(dx);
     DDX_Radio(dx, IDC_OPTION_YES, OptionIndex);
+}
+
+BOOL DeviceOptionPage::OnInitDialog() {
+    WizardPage::OnInitDialog();
+    LockHeldValue(*this, PolicyDeviceOption, {IDC_OPTION_YES, IDC_OPTION_NO});
+    return TRUE;
 }
 
 void DeviceOptionPage::OnFirstButton() { UpdateData(TRUE); }

@@ -11,6 +11,7 @@ public:
     int OptionIndex;
 
 protected:
+    BOOL OnInitDialog() override;
     void DoDataExchange(CDataExchange* dx) override;
     void OnFirstButton();
     void OnBack();

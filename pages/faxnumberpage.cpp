@@ -1,6 +1,7 @@
 #include "pages/faxnumberpage.h"
 
 #include "pages/fieldtext.h"
+#include "pages/policylock.h"
 #include "resources/resource_ids.h"
 #include "road/road.h"
 #include "settings/faxsettings.h"
@@ -29,6 +30,7 @@ BOOL FaxNumberPage::OnInitDialog() {
     WizardPage::OnInitDialog();
     NumberField.SetWindowText(FaxSettings.FaxNumber);
     NumberField.LimitText(RoadNumberLimit);
+    LockHeldValue(*this, PolicyFaxNumber, {IDC_FAX_NUMBER});
     NextId = IDD_VOICE_NUMBER;
     BackId = 0;
     return TRUE;

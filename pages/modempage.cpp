@@ -1,5 +1,6 @@
 #include "pages/modempage.h"
 
+#include "pages/policylock.h"
 #include "resources/resource_ids.h"
 #include "road/road.h"
 #include "settings/faxsettings.h"
@@ -19,6 +20,12 @@ ModemPage::ModemPage(CWnd* parent) : WizardPage(IDD_MODEM, IDB_ART_MODEM, parent
 void ModemPage::DoDataExchange(CDataExchange* dx) {
     WizardPage::DoDataExchange(dx);
     DDX_Radio(dx, IDC_MODEM_YES, ModemIndex);
+}
+
+BOOL ModemPage::OnInitDialog() {
+    WizardPage::OnInitDialog();
+    LockHeldValue(*this, PolicyModem, {IDC_MODEM_YES, IDC_MODEM_NO});
+    return TRUE;
 }
 
 void ModemPage::OnCancel() { WizardPage::OnCancel(); }

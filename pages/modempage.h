@@ -13,6 +13,7 @@ public:
     int ModemIndex;
 
 protected:
+    BOOL OnInitDialog() override;
     void DoDataExchange(CDataExchange* dx) override;
     void OnCancel() override;
     void OnBack();

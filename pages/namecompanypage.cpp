@@ -1,6 +1,7 @@
 #include "pages/namecompanypage.h"
 
 #include "pages/fieldtext.h"
+#include "pages/policylock.h"
 #include "resources/resource_ids.h"
 #include "road/road.h"
 #include "settings/faxsettings.h"
@@ -32,6 +33,8 @@ BOOL NameCompanyPage::OnInitDialog() {
     // registered owner may give 26 bytes) is shown and kept whole.
     NameField.LimitText(RoadNameLimit);
     CompanyField.LimitText(RoadCompanyLimit);
+    LockHeldValue(*this, PolicyUserName, {IDC_USER_NAME});
+    LockHeldValue(*this, PolicyCompany, {IDC_COMPANY});
     return TRUE;
 }
 

@@ -1,5 +1,6 @@
 #include "pages/samenumberpage.h"
 
+#include "pages/policylock.h"
 #include "resources/resource_ids.h"
 #include "road/road.h"
 #include "settings/faxsettings.h"
@@ -22,12 +23,19 @@ void SameNumberPage::DoDataExchange(CDataExchange* dx) {
     DDX_Radio(dx, IDC_SAME_DEDICATED, LineIndex);
 }
 
+BOOL SameNumberPage::OnInitDialog() {
+    WizardPage::OnInitDialog();
+    LockHeldValue(*this, PolicyDedicatedLine, {IDC_SAME_DEDICATED, IDC_SAME_SHARED});
+    return TRUE;
+}
+
 void SameNumberPage::OnFirstButton() { UpdateData(TRUE); }
 
 void SameNumberPage::OnNext() {
     UpdateData(TRUE);
     AnswerSameNumber(LineIndex == 0);
-    NextId = LineIndex == 0 ? IDD_FAX_NUMBER : IDD_SHARED_NUMBER;
+    // The answer as taken: a policy may hold the line.
+    NextId = FaxSettings.DedicatedLine ? IDD_FAX_NUMBER : IDD_SHARED_NUMBER;
     GoNext();
 }
 

@@ -14,6 +14,7 @@ public:
     int LineIndex;
 
 protected:
+    BOOL OnInitDialog() override;
     void DoDataExchange(CDataExchange* dx) override;
     void OnFirstButton();
     void OnNext();

@@ -1,6 +1,7 @@
 #include "pages/sharedlinenumberpage.h"
 
 #include "pages/fieldtext.h"
+#include "pages/policylock.h"
 #include "resources/resource_ids.h"
 #include "road/road.h"
 #include "settings/faxsettings.h"
@@ -29,6 +30,8 @@ BOOL SharedLineNumberPage::OnInitDialog() {
     WizardPage::OnInitDialog();
     NumberField.SetWindowText(FaxSettings.FaxNumber);
     NumberField.LimitText(RoadNumberLimit);
+    // The shared line's one number is the fax number.
+    LockHeldValue(*this, PolicyFaxNumber, {IDC_SHARED_NUMBER});
     return TRUE;
 }
 

@@ -1,6 +1,7 @@
 #include "pages/voicenumberpage.h"
 
 #include "pages/fieldtext.h"
+#include "pages/policylock.h"
 #include "resources/resource_ids.h"
 #include "road/road.h"
 #include "settings/faxsettings.h"
@@ -29,6 +30,7 @@ BOOL VoiceNumberPage::OnInitDialog() {
     WizardPage::OnInitDialog();
     NumberField.SetWindowText(FaxSettings.VoiceNumber);
     NumberField.LimitText(RoadNumberLimit);
+    LockHeldValue(*this, PolicyVoiceNumber, {IDC_VOICE_NUMBER});
     NextId = IDD_MODEM;
     BackId = IDD_FAX_NUMBER;
     return TRUE;

@@ -34,6 +34,7 @@
 #define IDC_NEXT               5544
 #define IDC_ARTWORK            5545  /* the artwork is painted over this frame */
 #define IDC_PAGE_TITLE         5560  /* the page heading, meant to be shown bold */
+#define IDC_POLICY_NOTE        5561  /* shown when a policy holds an answer of the page */
 
 /* ---- controls of single pages ---- */
 #define IDC_USER_NAME          5506  /* 2808 */
@@ -70,6 +71,8 @@
 #define IDS_CONNECT_FAILED     5523
 #define IDS_CONNECT_HINT       5524
 #define IDS_RING_DOUBLE_TRIPLE 5525  /* ring pattern index 3 */
+#define IDS_WIZARD_DISABLED    5527  /* the administrator keeps the wizard from opening */
+#define IDS_WIZARD_DISABLED_TITLE 5528
 
 /* ---- name=value string ranges for $name$ references, each closed by "*" ---- */
 #define IDS_NAMES_PRODUCT      5600

@@ -5,6 +5,7 @@
 #include "common/util.h"
 #include "maker/uiext/uiext.h"
 #include "road/setupmarks.h"
+#include "settings/policy.h"
 #include "summary/summary.h"
 
 CString RoadText(const char* typed) {
@@ -15,42 +16,62 @@ CString RoadText(const char* typed) {
     return text;
 }
 
-void AnswerIdentity(const char* company, const char* userName) {
-    FaxSettings.Company = RoadText(company);
-    FaxSettings.UserName = RoadText(userName);
+namespace {
+
+// What a policy holds is the answer, whatever was typed or chosen.
+CString Held(PolicyValue value, const char* typed) {
+    return PolicyHolds(value) ? ActivePolicies.Text[value] : RoadText(typed);
 }
 
-void AnswerDeviceOption(bool on) { FaxSettings.DeviceOption = on ? 1 : 0; }
+bool Held(PolicyValue value, bool chosen) {
+    return PolicyHolds(value) ? ActivePolicies.Flag[value] : chosen;
+}
 
-void AnswerDedicatedLine(bool dedicated) { FaxSettings.DedicatedLine = dedicated ? 1 : 0; }
+}  // namespace
+
+void AnswerIdentity(const char* company, const char* userName) {
+    FaxSettings.Company = Held(PolicyCompany, company);
+    FaxSettings.UserName = Held(PolicyUserName, userName);
+}
+
+void AnswerDeviceOption(bool on) {
+    FaxSettings.DeviceOption = Held(PolicyDeviceOption, on) ? 1 : 0;
+}
+
+void AnswerDedicatedLine(bool dedicated) {
+    FaxSettings.DedicatedLine = Held(PolicyDedicatedLine, dedicated) ? 1 : 0;
+}
 
 RoadRefusal AnswerFaxNumber(const char* typed, RoadMove move) {
-    CString number = RoadText(typed);
+    CString number = Held(PolicyFaxNumber, typed);
     // The device cannot be called without its number; going back never refuses.
     if (move == RoadNext && number.IsEmpty()) return RoadFaxNumberEmpty;
     FaxSettings.FaxNumber = number;
     return RoadAccepted;
 }
 
-void AnswerVoiceNumber(const char* typed) { FaxSettings.VoiceNumber = RoadText(typed); }
+void AnswerVoiceNumber(const char* typed) {
+    FaxSettings.VoiceNumber = Held(PolicyVoiceNumber, typed);
+}
 
 void AnswerSameNumber(bool dedicated) {
+    dedicated = Held(PolicyDedicatedLine, dedicated);
     // A shared line has one number, which the shared-line page asks for.
     if (!dedicated) FaxSettings.VoiceNumber.Empty();
     AnswerDedicatedLine(dedicated);
 }
 
 RoadRefusal AnswerSharedLineNumber(const char* typed, RoadMove move) {
-    CString number = RoadText(typed);
+    CString number = Held(PolicyFaxNumber, typed);
     if (move == RoadNext && number.IsEmpty()) return RoadSharedNumberEmpty;
     FaxSettings.FaxNumber = number;
     FaxSettings.VoiceNumber = number;
     return RoadAccepted;
 }
 
-void AnswerAnsweringMachine(bool present) { FaxSettings.TAM = present ? 1 : 0; }
+void AnswerAnsweringMachine(bool present) { FaxSettings.TAM = Held(PolicyTAM, present) ? 1 : 0; }
 
-void AnswerModem(bool present) { FaxSettings.Modem = present ? 1 : 0; }
+void AnswerModem(bool present) { FaxSettings.Modem = Held(PolicyModem, present) ? 1 : 0; }
 
 RoadAnswers CurrentAnswers() {
     RoadAnswers answers;
@@ -84,7 +105,8 @@ RoadRefusal Walk(const RoadAnswers& answers) {
     AnswerIdentity(answers.Company, answers.UserName);
     if (FaxSettings.DeviceOptionSupported) AnswerDeviceOption(answers.DeviceOption);
     AnswerDedicatedLine(answers.DedicatedLine);
-    if (answers.DedicatedLine) {
+    // The road the settings now take: a policy may hold the line.
+    if (FaxSettings.DedicatedLine) {
         if (RoadRefusal refused = AnswerFaxNumber(answers.FaxNumber, RoadNext)) return refused;
         AnswerVoiceNumber(answers.VoiceNumber);
         // The wizard lets no dedicated line past with one number for both;

@@ -19,7 +19,7 @@
 #                                     the caller's pipe open after it ends
 # Sourced, it defines wiz_build_arch and wiz_wine_env [arch], which exports WIZ_ARCH, WINEARCH,
 # WINELOADER and WINESERVER, and wiz_wine, wiz_wineserver, wiz_winepath and
-# wiz_wineboot, which use them.
+# wiz_wineboot, which use them, and wiz_copy_prefix.
 
 # Runs a 93-byte static 32-bit ELF program that exits with 42. The Debian
 # /usr/bin/wine would choose its 32-bit loader even where the kernel has
@@ -90,6 +90,17 @@ wiz_wine() { "$WINELOADER" "$@"; }
 wiz_wineserver() { "$WINESERVER" -p0 "$@"; }
 wiz_winepath() { "$WINELOADER" winepath.exe "$@"; }
 wiz_wineboot() { "$WINELOADER" wineboot.exe "$@"; }
+
+# wiz_copy_prefix <from> <to>: a prefix of its own for a test, a copy of the
+# suite's. The users' Temp folders are left behind: tests running beside it
+# make and remove their scratch folders there while it is copied. A file the
+# server rewrites while it is read (tar's status 1) is taken as read.
+wiz_copy_prefix() {
+  mkdir -p "$2" &&
+    { tar -C "$1" --exclude='./drive_c/users/*/Temp/*' --warning=no-file-changed -cf - . ||
+      [ $? -eq 1 ]; } |
+    tar -C "$2" -xf -
+}
 
 if [ "${BASH_SOURCE[0]}" = "$0" ]; then
   set -euo pipefail

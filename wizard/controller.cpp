@@ -1,10 +1,12 @@
 #include "wizard/controller.h"
 
 #include "common/bitmap.h"
+#include "common/logfile.h"
 #include "common/timing.h"
 #include "framework/app.h"
 #include "framework/resource.h"
 #include "settings/faxsettings.h"
+#include "settings/policy.h"
 
 const int WizardPageIds[kWizardPageCount] = {2805, 2808, 2810, 2811, 2812, 2813,
                                              2814, 2815, 2817, 2809, 2818, 2821};
@@ -32,6 +34,15 @@ bool RegisterWizardPage(int pageId, WizardPageFactory factory) {
 WizardPageFactory GetWizardPageFactory(int pageId) {
     int i = IndexOf(pageId);
     return i < 0 ? nullptr : g_factories[i];
+}
+
+// Policy values the pages could not take, for the administrator: in the log
+// beside the summary.
+static void LogRefusedPolicies() {
+    if (ActivePolicies.Refused.empty() || FaxSettings.DataDir.IsEmpty()) return;
+    LogFile log;
+    if (!log.Open(std::string(FaxSettings.DataDir) + "\\faxwiz.log")) return;
+    for (const std::string& line : ActivePolicies.Refused) log.Line("policy " + line);
 }
 
 static void BeginWait() {
@@ -72,6 +83,7 @@ void WizardController::Run() {
 
     BeginWait();
     FaxSettings.LoadFaxSettings();
+    LogRefusedPolicies();
     TimingMark("settings loaded");
     // Built after loading: a page may choose its route from the settings.
     for (int i = 0; i < kWizardPageCount; ++i)

@@ -270,8 +270,19 @@ std::vector<int> ControlIds(HWND dialog) {
 
 namespace {
 
-// Types the answers a page asks for and picks its radio buttons; false for a
-// dialog that is no page of the road.
+// What a person can do: a disabled control takes neither typing nor a click.
+bool Type(HWND page, int controlId, const std::string& text) {
+    HWND control = GetDlgItem(page, controlId);
+    return (control && !IsWindowEnabled(control)) || SetControlText(page, controlId, text);
+}
+
+bool Pick(HWND page, int controlId) {
+    HWND control = GetDlgItem(page, controlId);
+    return (control && !IsWindowEnabled(control)) || Click(page, controlId);
+}
+
+// Types the answers a page asks for and picks its radio buttons, where the
+// page lets a person; false for a dialog that is no page of the road.
 bool AnswerPage(HWND page, int pageId, const RoadAnswers& a) {
     switch (pageId) {
     case 2805:  // welcome
@@ -280,24 +291,24 @@ bool AnswerPage(HWND page, int pageId, const RoadAnswers& a) {
     case 2821:  // device option: as the device has it
         return true;
     case 2808:
-        return SetControlText(page, kUserName, a.UserName) &&
-               SetControlText(page, kCompany, a.Company);
+        return Type(page, kUserName, a.UserName) &&
+               Type(page, kCompany, a.Company);
     case 2810:
-        return Click(page, a.DedicatedLine ? kLineDedicated : kLineShared);
+        return Pick(page, a.DedicatedLine ? kLineDedicated : kLineShared);
     case 2811:
-        return SetControlText(page, kFaxNumber, a.FaxNumber);
+        return Type(page, kFaxNumber, a.FaxNumber);
     case 2812:
-        return SetControlText(page, kVoiceNumber, a.VoiceNumber);
+        return Type(page, kVoiceNumber, a.VoiceNumber);
     case 2813:
-        return SetControlText(page, kSharedNumber, a.SharedNumber);
+        return Type(page, kSharedNumber, a.SharedNumber);
     case 2814:
-        return Click(page, a.AnsweringMachine ? kTamYes : kTamNo);
+        return Pick(page, a.AnsweringMachine ? kTamYes : kTamNo);
     case 2815:
-        return Click(page, a.Modem ? kModemYes : kModemNo);
+        return Pick(page, a.Modem ? kModemYes : kModemNo);
     case 2818:
         // One number for fax and voice: a shared line, so the road goes on
         // rather than back to the fax number.
-        return Click(page, kSameShared);
+        return Pick(page, kSameShared);
     default:
         return false;
     }
