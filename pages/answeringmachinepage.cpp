@@ -66,7 +66,7 @@ BOOL AnsweringMachinePage::OnInitDialog() {
         SetDlgItemText(IDC_TAM_QUESTION, FormatWithText(question, number));
     if (yesText.LoadEx(IDS_TAM_YES_TEXT, kNameRangeFirst, StandardValueFlags, nullptr))
         SetDlgItemText(IDC_TAM_YES_TEXT, FormatWithText(yesText, number));
-    LockHeldValue(*this, PolicyTAM, {IDC_TAM_YES, IDC_TAM_NO});
+    LockHeldValue(*this, PolicyTAM, {IDC_TAM_YES, IDC_TAM_NO, IDC_TAM_YES_TEXT});
     return TRUE;
 }
 

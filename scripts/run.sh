@@ -17,6 +17,9 @@
 #   RUN_PREFIX    Wine prefix (default: <build>/wineprefix-run); installing
 #                 again puts the demo product back to its first state
 #   RUN_PICTURES  folder of the pictures (default: <build>/run-pictures)
+#   RUN_POLICY    a .reg file of the administrator's policies (values under
+#                 HKLM\Software\Policies\Kelvaro\Corvantis\Fax), set before the
+#                 wizard starts; without it, no policy is set
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -60,6 +63,11 @@ export WINEPREFIX=$prefix
 # Real windows: a prefix without the null display driver.
 ./scripts/wineprefix.sh "$prefix" x11
 ./scripts/install-demo.sh "$prefix" "$build" "$product_language"
+wiz_wine reg delete 'HKLM\Software\Policies\Kelvaro' /f >/dev/null 2>&1 || true
+if [ -n "${RUN_POLICY:-}" ]; then
+  wiz_wine regedit /s "$(wiz_winepath -w "$(realpath "$RUN_POLICY")")" ||
+    { echo "run: the policies in $RUN_POLICY cannot be set" >&2; exit 1; }
+fi
 
 programdir="$prefix/drive_c/Program Files/Kelvaro/Corvantis"
 # What the wizard stores there comes from this run only.
