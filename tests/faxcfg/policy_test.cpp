@@ -111,8 +111,9 @@ TEST(Policy, ValuesNoFieldHoldsAreRefused) {
             EXPECT_TRUE(Has(policies.Refused[0], c.why)) << policies.Refused[0];
         } else {
             EXPECT_TRUE(policies.Refused.empty());
-            if (c.setting.Type == REG_SZ && kPolicyValues[value].Kind == PolicyText)
+            if (c.setting.Type == REG_SZ && kPolicyValues[value].Kind == PolicyText) {
                 EXPECT_STREQ("Lee & Co", policies.Text[value]);
+            }
         }
     }
 
@@ -238,7 +239,9 @@ TEST(Policy, LockedValuesHoldOnEveryRoad) {
             std::string text = wiztest::ReadFile(log);
             for (const auto& answer : row.other)
                 EXPECT_TRUE(Has(text, answer.first + ": kept the policy's value")) << text;
-            if (*row.refused) EXPECT_TRUE(Has(text, std::string("policy ") + row.refused)) << text;
+            if (*row.refused) {
+                EXPECT_TRUE(Has(text, std::string("policy ") + row.refused)) << text;
+            }
         }
     }
 }
