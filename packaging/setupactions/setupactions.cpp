@@ -278,35 +278,7 @@ extern "C" __declspec(dllexport) UINT __stdcall ConfigureFax(MSIHANDLE install) 
     return result;
 }
 
-// The administrator's policy that keeps the wizard closed, read as the
-// wizard reads it: a number 1 or a yes in words.
-bool WizardDisabledByPolicy() {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Policies\\Kelvaro\\Corvantis\\Fax", 0,
-                      KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-        return false;
-    BYTE data[64] = {};
-    DWORD type = REG_NONE, size = sizeof data - sizeof(wchar_t);
-    bool disabled = false;
-    if (RegQueryValueExW(key, L"DisableWizard", nullptr, &type, data, &size) == ERROR_SUCCESS) {
-        if (type == REG_DWORD && size == sizeof(DWORD)) {
-            disabled = *(DWORD*)data == 1;
-        } else if (type == REG_SZ) {
-            const wchar_t* text = (const wchar_t*)data;
-            wchar_t first = text[0];
-            disabled = first == L'1' || first == L'y' || first == L'Y' || first == L't' ||
-                       first == L'T';
-        }
-    }
-    RegCloseKey(key);
-    return disabled;
-}
-
 extern "C" __declspec(dllexport) UINT __stdcall StartWizard(MSIHANDLE install) {
-    if (WizardDisabledByPolicy()) {
-        Log(install, L"the wizard is not started: the administrator's policy DisableWizard is set");
-        return ERROR_SUCCESS;
-    }
     std::wstring program = Format(install, L"[#faxwiz.exe]");
     std::wstring folder = Format(install, L"[INSTALLDIR]");
     if (program.empty()) {
