@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installer tests: the real package under Wine's msiexec, each case in a Wine
 # prefix of its own (a copy of the suite's, without any Kelvaro product).
-#   msi_test.sh install <language>  silent install: files, registry, shortcut,
-#                                   Add/Remove Programs; then one road to the end
+#   msi_test.sh install <language>  silent install: files, policy templates, registry,
+#                                   shortcut, Add/Remove Programs; then one road to the end
 #   msi_test.sh default-language    no LANGUAGE: the user's language, else ENU
 #   msi_test.sh folder-blanks       a program folder with blanks; one road
 #   msi_test.sh folder-dbcs         a double-byte folder name under code page 932; one road
@@ -114,6 +114,26 @@ staged_programs() {
   (cd "$WIZ_STAGE" && ls -- *.exe *.dll FXWRES.*) | grep -vx setupactions.dll
 }
 
+# The administrative templates the sources have, as the package installs
+# them under the program folder: Policies/corvantis-fax.admx and
+# Policies/<language>/corvantis-fax.adml.
+policy_templates() {
+  (cd "$WIZ_SOURCE_DIR/packaging/policy" && find . -type f -name 'corvantis-fax.adm[xl]' | sed 's|^\./|Policies/|' | sort)
+}
+
+# expect_policy_templates <folder (Windows, ending in \)>: each one there as
+# the sources have it, and nothing else in Policies.
+expect_policy_templates() {
+  local dir name
+  dir=$(unix "$1")
+  [ -n "$(policy_templates)" ] || fail "no policy templates in the sources"
+  for name in $(policy_templates); do
+    cmp -s "$WIZ_SOURCE_DIR/packaging/policy/${name#Policies/}" "$dir/$name" ||
+      fail "$name is not installed as the sources have it"
+  done
+  expect "files under Policies" "$(policy_templates)" "$(cd "$dir" 2>/dev/null && find Policies -type f | sort)"
+}
+
 # expect_installed <folder (Windows, ending in \)> <language> [package (default: this one)]
 expect_installed() {
   local folder=$1 language=$2 package=${3:-$WIZ_MSI} dir version=$version_text
@@ -214,6 +234,7 @@ case_install() {
   user_locale "$language"
   msi_install "$msi" LANGUAGE="$language" || fail "msiexec /i ended with $?"
   expect_installed "$default_folder" "$language"
+  expect_policy_templates "$default_folder"
   haskey "$product_key\\Devices" && fail "the package registered printers"
   expect "RunSetupWizard" "1" "$(regval "$product_key\\Install" RunSetupWizard)"
   expect "RunRegistration" "1" "$(regval "$product_key\\Install" RunRegistration)"
@@ -310,6 +331,7 @@ case_uninstall() {
   local dir
   dir=$(unix "$default_folder")
   [ -n "$(shortcut)" ] || fail "no shortcut to remove"
+  [ -f "$dir/Policies/corvantis-fax.admx" ] || fail "no policy template to remove"
   # What the person has by then: their settings and a summary.
   printf 'UserName=Kept Person\r\n' >>"$dir/Data/corvfax.ini"
   printf 'Fax Setup Summary\r\n' >"$dir/Data/summary.txt"
@@ -321,10 +343,11 @@ case_uninstall() {
 
   wiz_wine msiexec /x "$msi" /qn >/dev/null 2>&1 || fail "msiexec /x ended with $?"
   local name
-  for name in $(staged_programs) prodinfo.ini Data/summary.ini HELP/README.TXT; do
+  for name in $(staged_programs) prodinfo.ini Data/summary.ini HELP/README.TXT $(policy_templates); do
     [ ! -e "$dir/$name" ] || fail "$name is still there"
   done
   [ ! -e "$dir/HELP" ] || fail "the HELP folder is still there"
+  [ ! -e "$dir/Policies" ] || fail "the Policies folder is still there"
   [ -z "$(shortcut)" ] || fail "the shortcut is still there"
   [ -z "$(menu_folder)" ] || fail "the Start menu folder is still there"
   haskey "$product_key" && fail "the product's registry tree is still there"
