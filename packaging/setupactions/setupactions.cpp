@@ -13,6 +13,8 @@
 // asks the person for consent. Whether the wizard started or why it could not
 // is written to the install log; the installation itself stays done either
 // way, so a failure shows as the action's failure, not the package's.
+// It does not start the wizard when the administrator's policy turns it off:
+// the wizard would only say so and end.
 #include <windows.h>
 #include <msi.h>
 #include <msiquery.h>
@@ -278,7 +280,29 @@ extern "C" __declspec(dllexport) UINT __stdcall ConfigureFax(MSIHANDLE install) 
     return result;
 }
 
+// Whether the policy "DisableWizard" turns the wizard off, read as the
+// program reads it (settings/policy.cpp): a DWORD 1, or a text that starts
+// with 1, Y or T. Any other value leaves the wizard on, as it does there.
+bool WizardTurnedOff() {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Policies\\Kelvaro\\Corvantis\\Fax", 0,
+                      KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return false;
+    std::vector<wchar_t> data(4096, L'\0');
+    DWORD type = REG_NONE, size = (DWORD)((data.size() - 1) * sizeof(wchar_t));
+    LONG result = RegQueryValueExW(key, L"DisableWizard", nullptr, &type, (BYTE*)data.data(), &size);
+    RegCloseKey(key);
+    if (result != ERROR_SUCCESS) return false;
+    if (type == REG_DWORD) return size == sizeof(DWORD) && *(const DWORD*)data.data() == 1;
+    if (type != REG_SZ && type != REG_EXPAND_SZ) return false;
+    return data[0] != L'\0' && wcschr(L"1YyTt", data[0]);
+}
+
 extern "C" __declspec(dllexport) UINT __stdcall StartWizard(MSIHANDLE install) {
+    if (WizardTurnedOff()) {
+        Log(install, L"not started: the administrator's policy DisableWizard turns the wizard off");
+        return ERROR_SUCCESS;
+    }
     std::wstring program = Format(install, L"[#faxwiz.exe]");
     std::wstring folder = Format(install, L"[INSTALLDIR]");
     if (program.empty()) {

@@ -11,7 +11,8 @@
 #   msi_test.sh uninstall           programs, shortcut, registry, log gone; the person's files stay
 #   msi_test.sh refused             an unreadable package, an unknown language, the package
 #                                   of the other architecture: nothing installed or replaced
-#   msi_test.sh interactive         the wizard starts at the end, unless RUNWIZARD=0
+#   msi_test.sh interactive         the wizard starts at the end, unless RUNWIZARD=0 or
+#                                   the administrator's policy turns it off
 #   msi_test.sh configure           the fax set up by the install from properties and an
 #                                   answer file; a refused answer installs nothing
 # Environment (set by ctest): WIZ_ARCH, WIZ_SOURCE_DIR, WIZ_BINARY_DIR,
@@ -374,6 +375,17 @@ case_interactive() {
   wiz_wine msiexec /i "$msi" RUNWIZARD=0 >/dev/null 2>&1 || fail "msiexec /i RUNWIZARD=0 ended with $?"
   setup_running 3 && fail "the wizard started with RUNWIZARD=0"
   wiz_wine msiexec /x "$msi" /qn >/dev/null 2>&1 || fail "msiexec /x ended with $?"
+  # The administrator's policy turns the wizard off: the install does not
+  # start it, and its log says why.
+  local policy='HKLM\Software\Policies\Kelvaro\Corvantis\Fax'
+  wiz_wine reg add "$policy" /v DisableWizard /t REG_DWORD /d 1 /f >/dev/null 2>&1 ||
+    fail "the test could not set the policy"
+  wiz_wine msiexec /i "$msi" /lv 'C:\windows\temp\policy.log' >/dev/null 2>&1 || fail "msiexec /i with the policy ended with $?"
+  install_log policy | matches "^StartWizard: not started: the administrator's policy DisableWizard" ||
+    fail "the install log does not say that the policy kept the wizard from starting"
+  setup_running 1 && fail "the wizard started though the policy turns it off"
+  wiz_wine msiexec /x "$msi" /qn >/dev/null 2>&1 || fail "msiexec /x ended with $?"
+  wiz_wine reg delete "$policy" /f >/dev/null 2>&1
   wiz_wine msiexec /i "$msi" /lv 'C:\windows\temp\interactive.log' >/dev/null 2>&1 || fail "msiexec /i ended with $?"
   setup_running 30 || fail "the wizard did not start at the end of the interactive install"
   # Started through the shell, which asks for the wizard's rights on Windows; the log says so.
