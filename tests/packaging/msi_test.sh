@@ -44,13 +44,7 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-# The users' Temp folders are left behind: tests running beside this one make
-# and remove their scratch folders there while the prefix is being copied. A
-# file the server rewrites while it is read (tar's status 1) is taken as read.
-mkdir -p "$WINEPREFIX"
-{ tar -C "$WIZ_SUITE_PREFIX" --exclude='./drive_c/users/*/Temp/*' --warning=no-file-changed \
-    -cf - . || [ $? -eq 1 ]; } |
-  tar -C "$WINEPREFIX" -xf - || { echo "cannot copy $WIZ_SUITE_PREFIX"; exit 1; }
+wiz_copy_prefix "$WIZ_SUITE_PREFIX" "$WINEPREFIX" || { echo "cannot copy $WIZ_SUITE_PREFIX"; exit 1; }
 rm -f "$WINEPREFIX/drive_c/windows/KLCV_REG.INI"
 wiz_wine reg delete 'HKLM\Software\Kelvaro' /f >/dev/null 2>&1
 
