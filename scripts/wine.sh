@@ -19,7 +19,7 @@
 #                                     the caller's pipe open after it ends
 # Sourced, it defines wiz_build_arch and wiz_wine_env [arch], which exports WIZ_ARCH, WINEARCH,
 # WINELOADER and WINESERVER, and wiz_wine, wiz_wineserver, wiz_winepath and
-# wiz_wineboot, which use them, and wiz_copy_prefix.
+# wiz_wineboot, which use them, and wiz_copy_prefix and wiz_own_prefix.
 
 # Runs a 93-byte static 32-bit ELF program that exits with 42. The Debian
 # /usr/bin/wine would choose its 32-bit loader even where the kernel has
@@ -100,6 +100,16 @@ wiz_copy_prefix() {
     { tar -C "$1" --exclude='./drive_c/users/*/Temp/*' --warning=no-file-changed -cf - . ||
       [ $? -eq 1 ]; } |
     tar -C "$2" -xf -
+}
+
+# wiz_own_prefix <name>: WINEPREFIX becomes a copy of WIZ_SUITE_PREFIX in a
+# folder of its own, WIZ_OWN_WORK, which goes with its server when the
+# script ends.
+wiz_own_prefix() {
+  WIZ_OWN_WORK=$(mktemp -d "${TMPDIR:-/tmp}/$1.XXXXXX") || return 1
+  export WINEPREFIX=$WIZ_OWN_WORK/prefix
+  trap 'wiz_wineserver -k >/dev/null 2>&1 || true; rm -rf "$WIZ_OWN_WORK"' EXIT
+  wiz_copy_prefix "$WIZ_SUITE_PREFIX" "$WINEPREFIX" || { echo "cannot copy $WIZ_SUITE_PREFIX"; return 1; }
 }
 
 if [ "${BASH_SOURCE[0]}" = "$0" ]; then

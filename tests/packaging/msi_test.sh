@@ -37,14 +37,8 @@ expect() {
   if [ "$2" != "$3" ]; then fail "$1: expected '$2', got '$3'"; fi
 }
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/wizmsi.XXXXXX")
-export WINEPREFIX=$work/prefix
-cleanup() {
-  wiz_wineserver -k >/dev/null 2>&1 || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-wiz_copy_prefix "$WIZ_SUITE_PREFIX" "$WINEPREFIX" || { echo "cannot copy $WIZ_SUITE_PREFIX"; exit 1; }
+wiz_own_prefix wizmsi || exit 1
+work=$WIZ_OWN_WORK
 rm -f "$WINEPREFIX/drive_c/windows/KLCV_REG.INI"
 wiz_wine reg delete 'HKLM\Software\Kelvaro' /f >/dev/null 2>&1
 

@@ -7,12 +7,5 @@
 set -uo pipefail
 . "$WIZ_SOURCE_DIR/scripts/wine.sh"
 wiz_wine_env "$WIZ_ARCH"
-work=$(mktemp -d "${TMPDIR:-/tmp}/wizown.XXXXXX")
-export WINEPREFIX=$work/prefix
-cleanup() {
-  wiz_wineserver -k >/dev/null 2>&1 || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-wiz_copy_prefix "$WIZ_SUITE_PREFIX" "$WINEPREFIX" || { echo "cannot copy $WIZ_SUITE_PREFIX"; exit 1; }
+wiz_own_prefix wizown || exit 1
 "$WIZ_SOURCE_DIR/scripts/wine.sh" --detached "$@"
