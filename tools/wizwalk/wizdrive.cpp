@@ -266,6 +266,75 @@ std::vector<int> ControlIds(HWND dialog) {
     return ids;
 }
 
+// ---------------------------------------------------------------- keyboard
+
+namespace {
+
+INPUT KeyInput(WORD vk, bool up) {
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vk;
+    input.ki.wScan = (WORD)MapVirtualKeyA(vk, MAPVK_VK_TO_VSC);
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    return input;
+}
+
+bool Send(std::vector<INPUT>& inputs) {
+    return SendInput((UINT)inputs.size(), inputs.data(), sizeof(INPUT)) == inputs.size();
+}
+
+}  // namespace
+
+bool PressKey(WORD vk, int modifiers) {
+    static const struct { int flag; WORD vk; } kHeld[] = {
+        {kCtrl, VK_CONTROL}, {kAlt, VK_MENU}, {kShift, VK_SHIFT}};
+    std::vector<INPUT> inputs;
+    for (const auto& held : kHeld)
+        if (modifiers & held.flag) inputs.push_back(KeyInput(held.vk, false));
+    inputs.push_back(KeyInput(vk, false));
+    inputs.push_back(KeyInput(vk, true));
+    for (int i = 2; i >= 0; --i)
+        if (modifiers & kHeld[i].flag) inputs.push_back(KeyInput(kHeld[i].vk, true));
+    return Send(inputs);
+}
+
+bool TypeKeys(const std::string& text) {
+    std::vector<wchar_t> wide(text.size() + 1);
+    int n = MultiByteToWideChar(CP_ACP, 0, text.data(), (int)text.size(), wide.data(),
+                                (int)wide.size());
+    for (int i = 0; i < n; ++i) {
+        SHORT key = VkKeyScanW(wide[i]);
+        if (key != -1 && !(key & 0x0600)) {
+            if (!PressKey(LOBYTE(key), (key & 0x0100) ? kShift : kNoModifier)) return false;
+            continue;
+        }
+        std::vector<INPUT> inputs(2);
+        for (int up = 0; up < 2; ++up) {
+            inputs[up].type = INPUT_KEYBOARD;
+            inputs[up].ki.wScan = wide[i];
+            inputs[up].ki.dwFlags = KEYEVENTF_UNICODE | (up ? KEYEVENTF_KEYUP : 0);
+        }
+        if (!Send(inputs)) return false;
+    }
+    return true;
+}
+
+HWND FocusOf(HWND window) {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    DWORD thread = GetWindowThreadProcessId(window, nullptr);
+    return thread && GetGUIThreadInfo(thread, &info) ? info.hwndFocus : nullptr;
+}
+
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs, DWORD pollMs) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (condition()) return true;
+        if (GetTickCount() - start >= timeoutMs) return false;
+        Sleep(pollMs);
+    }
+}
+
 // ---------------------------------------------------------------- one road
 
 namespace {

@@ -85,6 +85,24 @@ void Close(HWND window);
 // Every control id of a dialog's child windows, in z-order.
 std::vector<int> ControlIds(HWND dialog);
 
+// ---------------------------------------------------------------- keyboard
+// Real key presses (SendInput): they reach whichever thread owns the
+// foreground window, as a person's typing does, and pass through that
+// thread's own loop (IsDialogMessage, TranslateMessage) like typing does.
+
+// Modifier keys held down around a key.
+enum KeyModifiers { kNoModifier = 0, kShift = 1, kCtrl = 2, kAlt = 4 };
+
+// Presses and releases the key with the modifiers held.
+bool PressKey(WORD vk, int modifiers = kNoModifier);
+// Types the text: each character with its key of the keyboard layout
+// (Shift where the layout needs it), VK_PACKET for one that has no key.
+bool TypeKeys(const std::string& text);
+// The window with the keyboard focus in the thread that owns the window.
+HWND FocusOf(HWND window);
+// Waits until the condition holds; false when the time ran out.
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs, DWORD pollMs = 10);
+
 // ---------------------------------------------------------------- one road
 
 // What to answer on the way through the wizard.
