@@ -16,6 +16,9 @@ using namespace wholetest;
 namespace {
 
 const DWORD kKeyTimeoutMs = 5000;
+// The keys go to the foreground window of the desktop: on a desktop of its
+// own no other program's window can take them.
+const char kDesktop[] = "KeyboardRoad";
 
 bool JournalHas(const std::vector<std::string>& journal, const std::string& line) {
     for (const std::string& each : journal)
@@ -24,8 +27,9 @@ bool JournalHas(const std::vector<std::string>& journal, const std::string& line
 }
 
 // A key on the way, with the control that must have the focus after it and
-// the radio button that must be checked then (0: none to check). Text is
-// typed over the whole field that has the focus.
+// the radio button that must be checked then (0: none to check). Escape is
+// the quit question, answered No. Text is typed over the whole field that
+// has the focus.
 struct Step {
     WORD Key;
     int Modifiers;
@@ -65,7 +69,42 @@ int FocusId(HWND dialog) {
     return ::testing::AssertionSuccess();
 }
 
-void DoStep(HWND page, const Step& step) {
+// The focus starts on the first tab stop; Tab goes round them all and back
+// to the first, Shift+Tab from the first goes to the last.
+void CheckTabCycle(HWND page, const std::vector<int>& stops) {
+    ASSERT_TRUE(FocusGoesTo(page, stops[0])) << "where the focus starts";
+    for (size_t i = 1; i <= stops.size(); ++i) {
+        ASSERT_TRUE(PressOn(page, VK_TAB));
+        ASSERT_TRUE(FocusGoesTo(page, stops[i % stops.size()])) << "Tab number " << i;
+    }
+    ASSERT_TRUE(PressOn(page, VK_TAB, wizdrive::kShift));
+    ASSERT_TRUE(FocusGoesTo(page, stops.back())) << "Shift+Tab from the first";
+    ASSERT_TRUE(PressOn(page, VK_TAB));
+    ASSERT_TRUE(FocusGoesTo(page, stops[0]));
+}
+
+// Escape asks whether to quit; Tab to No and Enter stays on the page.
+void EscapeAndStay(wizdrive::Program& wizard, HWND page) {
+    ASSERT_TRUE(PressOn(page, VK_ESCAPE));
+    HWND confirm = wizard.WaitForActive(kQuitConfirm, kDialogTimeoutMs);
+    ASSERT_NE(nullptr, confirm) << "no quit confirmation after Escape";
+    ASSERT_TRUE(wizdrive::WaitUntil([&] { return GetForegroundWindow() == confirm; },
+                                    kKeyTimeoutMs));
+    ASSERT_NO_FATAL_FAILURE(CheckTabCycle(confirm, {IDOK, IDCANCEL}));
+    ASSERT_TRUE(PressOn(confirm, VK_TAB));
+    ASSERT_TRUE(FocusGoesTo(confirm, IDCANCEL));
+    ASSERT_TRUE(PressOn(confirm, VK_RETURN));
+    ASSERT_EQ(page, wizard.WaitForActive(wizdrive::TemplateIdOf(page), kDialogTimeoutMs));
+    ASSERT_TRUE(wizdrive::WaitUntil([&] { return GetForegroundWindow() == page; },
+                                    kKeyTimeoutMs));
+}
+
+void DoStep(wizdrive::Program& wizard, HWND page, const Step& step) {
+    if (step.Key == VK_ESCAPE) {
+        ASSERT_NO_FATAL_FAILURE(EscapeAndStay(wizard, page));
+        EXPECT_TRUE(FocusGoesTo(page, step.Focus)) << "the focus after the quit question";
+        return;
+    }
     if (!step.Text.empty()) {
         HWND field = wizdrive::FocusOf(page);
         // Home, Shift+End: what is typed replaces the whole field.
@@ -86,39 +125,6 @@ void DoStep(HWND page, const Step& step) {
     }
 }
 
-// The focus starts on the first tab stop; Tab goes round them all and back
-// to the first, Shift+Tab from the first goes to the last.
-void CheckTabCycle(HWND page, const std::vector<int>& stops) {
-    ASSERT_TRUE(FocusGoesTo(page, stops[0])) << "where the focus starts";
-    for (size_t i = 1; i <= stops.size(); ++i) {
-        ASSERT_TRUE(PressOn(page, VK_TAB));
-        ASSERT_TRUE(FocusGoesTo(page, stops[i % stops.size()])) << "Tab number " << i;
-    }
-    ASSERT_TRUE(PressOn(page, VK_TAB, wizdrive::kShift));
-    ASSERT_TRUE(FocusGoesTo(page, stops.back())) << "Shift+Tab from the first";
-    ASSERT_TRUE(PressOn(page, VK_TAB));
-    ASSERT_TRUE(FocusGoesTo(page, stops[0]));
-}
-
-// Escape asks whether to quit; Tab to No and Enter stays on the page, with
-// the focus where it was.
-void EscapeAndStay(wizdrive::Program& wizard, HWND page) {
-    int focus = FocusId(page);
-    ASSERT_TRUE(PressOn(page, VK_ESCAPE));
-    HWND confirm = wizard.WaitForActive(kQuitConfirm, kDialogTimeoutMs);
-    ASSERT_NE(nullptr, confirm) << "no quit confirmation after Escape";
-    ASSERT_TRUE(wizdrive::WaitUntil([&] { return GetForegroundWindow() == confirm; },
-                                    kKeyTimeoutMs));
-    CheckTabCycle(confirm, {IDOK, IDCANCEL});
-    ASSERT_TRUE(PressOn(confirm, VK_TAB));
-    ASSERT_TRUE(FocusGoesTo(confirm, IDCANCEL));
-    ASSERT_TRUE(PressOn(confirm, VK_RETURN));
-    ASSERT_EQ(page, wizard.WaitForActive(wizdrive::TemplateIdOf(page), kDialogTimeoutMs));
-    ASSERT_TRUE(wizdrive::WaitUntil([&] { return GetForegroundWindow() == page; },
-                                    kKeyTimeoutMs));
-    EXPECT_TRUE(FocusGoesTo(page, focus)) << "the focus after the quit question";
-}
-
 // Walks the pages with the keys of the table, Enter on each, and closes the
 // summary's editor the last page opens; the wizard must end by itself.
 void WalkWithKeys(wizdrive::Program& wizard, const std::vector<PageKeys>& road) {
@@ -130,10 +136,7 @@ void WalkWithKeys(wizdrive::Program& wizard, const std::vector<PageKeys>& road) 
                                         kKeyTimeoutMs))
             << "the page is not in front";
         ASSERT_NO_FATAL_FAILURE(CheckTabCycle(page, keys.TabStops));
-        if (keys.Page == IDD_WELCOME) {
-            ASSERT_NO_FATAL_FAILURE(EscapeAndStay(wizard, page));
-        }
-        for (const Step& step : keys.Steps) ASSERT_NO_FATAL_FAILURE(DoStep(page, step));
+        for (const Step& step : keys.Steps) ASSERT_NO_FATAL_FAILURE(DoStep(wizard, page, step));
         ASSERT_TRUE(PressOn(page, VK_RETURN));
         // Finish waits for the summary's editor: it is closed as it shows.
         ASSERT_TRUE(wizdrive::WaitUntil(
@@ -158,12 +161,15 @@ TEST(Keyboard, EveryPageInEnglish) {
     DemoInstall demo;
     ASSERT_EQ("", demo.Error());
     wizdrive::Program wizard;
+    ASSERT_TRUE(wizdrive::EnterDesktop(kDesktop));
+    wizard.Desktop = kDesktop;
     ASSERT_NE(nullptr, StartAtWelcome(wizard, demo));
 
     const std::vector<PageKeys> road = {
         {IDD_WELCOME, {IDC_NEXT, IDCANCEL}, {}},
         {IDD_NAME_COMPANY, {IDC_USER_NAME, IDC_COMPANY, IDC_NEXT, IDC_BACK, IDCANCEL},
-         {Type("Dana Whitfield"), Alt('C', IDC_COMPANY), Type("Whitfield & Co")}},
+         {Type("Dana Whitfield"), Alt('C', IDC_COMPANY), Type("Whitfield & Co"),
+          Press(VK_ESCAPE, IDC_COMPANY)}},
         {IDD_DEVICE_OPTION, {IDC_OPTION_NO, IDC_NEXT, IDC_BACK, IDCANCEL},
          {Press(VK_UP, IDC_OPTION_YES, IDC_OPTION_YES)}},
         {IDD_DEDICATED_LINE, {IDC_LINE_DEDICATED, IDC_NEXT, IDC_BACK, IDCANCEL}, {}},
@@ -201,6 +207,8 @@ TEST(Keyboard, DedicatedLineInJapanese) {
     DemoInstall demo(options);
     ASSERT_EQ("", demo.Error());
     wizdrive::Program wizard;
+    ASSERT_TRUE(wizdrive::EnterDesktop(kDesktop));
+    wizard.Desktop = kDesktop;
     HWND welcome = StartAtWelcome(wizard, demo);
     ASSERT_NE(nullptr, welcome);
     wchar_t next[32] = L"";
@@ -216,7 +224,8 @@ TEST(Keyboard, DedicatedLineInJapanese) {
          {Press(VK_DOWN, IDC_LINE_SHARED, IDC_LINE_SHARED),
           Press(VK_UP, IDC_LINE_DEDICATED, IDC_LINE_DEDICATED)}},
         {IDD_FAX_NUMBER, {IDC_FAX_NUMBER, IDC_NEXT, IDC_BACK, IDCANCEL}, {Type("+81 3-5555-0100")}},
-        {IDD_VOICE_NUMBER, {IDC_VOICE_NUMBER, IDC_NEXT, IDC_BACK, IDCANCEL}, {Type("03 5555 0199")}},
+        {IDD_VOICE_NUMBER, {IDC_VOICE_NUMBER, IDC_NEXT, IDC_BACK, IDCANCEL},
+         {Type("03 5555 0199"), Press(VK_ESCAPE, IDC_VOICE_NUMBER)}},
         {IDD_MODEM, {IDC_MODEM_NO, IDC_NEXT, IDC_BACK, IDCANCEL}, {Alt('Y', IDC_MODEM_YES, IDC_MODEM_YES)}},
         {IDD_SUMMARY, {IDC_NEXT, IDC_BACK, IDCANCEL, IDC_README, IDC_DEVICE_COMMAND}, {}},
         {IDD_FINISH, {IDC_NEXT, IDC_BACK, IDCANCEL}, {}},

@@ -99,6 +99,7 @@ bool Program::Start(const std::string& exe, const std::string& arguments, bool s
     std::string folder = directory.empty() ? FolderOf(exe) : directory;
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
+    if (!Desktop.empty()) startup.lpDesktop = const_cast<char*>(Desktop.c_str());
     PROCESS_INFORMATION info = {};
     if (!CreateProcessA(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE,
                         suspended ? CREATE_SUSPENDED : 0, nullptr,
@@ -324,6 +325,11 @@ HWND FocusOf(HWND window) {
     info.cbSize = sizeof info;
     DWORD thread = GetWindowThreadProcessId(window, nullptr);
     return thread && GetGUIThreadInfo(thread, &info) ? info.hwndFocus : nullptr;
+}
+
+bool EnterDesktop(const std::string& name) {
+    HDESK desktop = CreateDesktopA(name.c_str(), nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+    return desktop && SetThreadDesktop(desktop);
 }
 
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs, DWORD pollMs) {

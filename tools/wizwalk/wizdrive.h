@@ -29,6 +29,8 @@ public:
     // first thread waits for Resume.
     bool Start(const std::string& exe, const std::string& arguments = std::string(),
                bool suspended = false, const std::string& directory = std::string());
+    // The desktop the program is started on; the default desktop when empty.
+    std::string Desktop;
     void Resume();
 
     DWORD Id() const { return id_; }
@@ -100,6 +102,10 @@ bool PressKey(WORD vk, int modifiers = kNoModifier);
 bool TypeKeys(const std::string& text);
 // The window with the keyboard focus in the thread that owns the window.
 HWND FocusOf(HWND window);
+// Moves the calling thread, which must have no windows yet, to a desktop of
+// its own, created when missing: its windows, its foreground and its key
+// presses are apart from every other program's. False when that failed.
+bool EnterDesktop(const std::string& name);
 // Waits until the condition holds; false when the time ran out.
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs, DWORD pollMs = 10);
 
