@@ -17,3 +17,10 @@ void RefuseField(CDialog& page, UINT textId, UINT captionId, CWnd& field) {
     page.MessageBox(text, caption, MB_OK | MB_ICONEXCLAMATION);
     page.GotoDlgCtrl(&field);
 }
+
+BOOL StartOnNext(CDialog& page) {
+    CWnd* next = page.GetDlgItem(kNextButton);
+    if (!next) return TRUE;
+    page.GotoDlgCtrl(next);
+    return FALSE;
+}

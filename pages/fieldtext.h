@@ -13,3 +13,8 @@ CString TypedText(const CWnd& field);
 // string captionId, their $name$ references filled in, in a box owned by the
 // page with the exclamation icon and OK; then the focus goes back to the field.
 void RefuseField(CDialog& page, UINT textId, UINT captionId, CWnd& field);
+
+// A page without fields of its own opens with the focus on Next, wherever it
+// stands in the tab order, so that Enter goes on. Returns what OnInitDialog
+// returns once it has set the focus.
+BOOL StartOnNext(CDialog& page);

@@ -1,6 +1,7 @@
 #include "pages/finishpage.h"
 
 #include "common/util.h"
+#include "pages/fieldtext.h"
 #include "resources/resource_ids.h"
 #include "road/setupmarks.h"
 #include "settings/faxsettings.h"
@@ -14,6 +15,11 @@ END_MESSAGE_MAP()
 FinishPage::FinishPage(CWnd* parent) : WizardPage(IDD_FINISH, IDB_ART_WELCOME, parent) {
     NextId = 0;  // the end of the wizard
     BackId = IDD_SUMMARY;
+}
+
+BOOL FinishPage::OnInitDialog() {
+    WizardPage::OnInitDialog();
+    return StartOnNext(*this);
 }
 
 void FinishPage::OnCancel() { WizardPage::OnCancel(); }

@@ -9,6 +9,7 @@ public:
     explicit FinishPage(CWnd* parent);
 
 protected:
+    BOOL OnInitDialog() override;
     void OnCancel() override;
     void OnBack();
     void OnFinish();

@@ -2,6 +2,7 @@
 
 #include "common/util.h"
 #include "maker/devaccess/devaccess.h"
+#include "pages/fieldtext.h"
 #include "resources/resource_ids.h"
 #include "road/road.h"
 #include "road/setupmarks.h"
@@ -34,7 +35,7 @@ BOOL SummaryPage::OnInitDialog() {
     WizardPage::OnInitDialog();
     // Every visit: the answers may have changed since the last one.
     SummarizeRoad();
-    return TRUE;
+    return StartOnNext(*this);
 }
 
 void SummaryPage::OnBack() { GoBack(); }

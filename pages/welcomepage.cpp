@@ -1,5 +1,7 @@
 #include "pages/welcomepage.h"
 
+#include "pages/fieldtext.h"
+
 BEGIN_MESSAGE_MAP(WelcomePage, WizardPage)
     ON_BN_CLICKED(kBackButton, OnBack)
     ON_BN_CLICKED(kNextButton, OnNext)
@@ -16,7 +18,7 @@ void WelcomePage::DoDataExchange(CDataExchange* dx) { WizardPage::DoDataExchange
 
 BOOL WelcomePage::OnInitDialog() {
     WizardPage::OnInitDialog();
-    return TRUE;
+    return StartOnNext(*this);
 }
 
 void WelcomePage::OnCancel() { WizardPage::OnCancel(); }
