@@ -5,7 +5,10 @@
 // What works across processes: enumerating windows and reading their class,
 // title, style and window properties (the framework marks every dialog with
 // its template id); WM_SETTEXT and WM_GETTEXT (the platform copies the text);
-// posted clicks (BM_CLICK) and posted or sent messages of our own.
+// posted clicks (BM_CLICK) and posted or sent messages of our own; key
+// presses through the system's input (SendInput), which Wine hands to the
+// foreground window of the sender's desktop, also under its null display
+// driver.
 #pragma once
 #include <windows.h>
 
