@@ -3,8 +3,9 @@
 
     make_icon.py <output file>
 
-A fax printer with a sheet coming out, in 16x16 and 32x32 pixels, 32-bit
-colour with alpha. Standard library only; the output is the same on every run.
+A fax printer with a sheet coming out, 32-bit colour with alpha, in every
+size Windows asks for at 100 to 200 per cent: small icons (16 to 32), large
+ones (32 to 64) and the 256-pixel one of Explorer's big views. Standard library only; the output is the same on every run.
 """
 import struct
 import sys
@@ -66,14 +67,18 @@ def icon_image(size):
     return header + xor + and_mask
 
 
+SIZES = [16, 20, 24, 32, 40, 48, 64, 256]
+
+
 def main():
     if len(sys.argv) != 2:
         sys.exit(__doc__)
-    images = [(16, icon_image(16)), (32, icon_image(32))]
+    images = [(size, icon_image(size)) for size in SIZES]
     out = struct.pack('<HHH', 0, 1, len(images))
     offset = 6 + 16 * len(images)
     for size, data in images:
-        out += struct.pack('<BBBBHHII', size, size, 0, 0, 1, 32, len(data), offset)
+        # 0 stands for 256 in the directory's byte-wide sizes.
+        out += struct.pack('<BBBBHHII', size % 256, size % 256, 0, 0, 1, 32, len(data), offset)
         offset += len(data)
     for _, data in images:
         out += data
