@@ -219,18 +219,64 @@ TEST(Instance, ProgramCarriesItsIconManifestVersionAndMissingModuleMessage) {
     FreeLibrary(image);
 }
 
+// The icon group (id 1) holds an image for each size Windows picks at 100 to
+// 200 per cent (small, large, Explorer's views), so none is scaled from
+// another and blurred.
+TEST(Instance, IconCarriesEverySizeWindowsAsksFor) {
+    HMODULE image = LoadLibraryExA((BinDir() + "\\faxwiz.exe").c_str(), nullptr,
+                                   LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(nullptr, image);
+    HRSRC found = FindResourceA(image, MAKEINTRESOURCEA(1), RT_GROUP_ICON);
+    ASSERT_NE(nullptr, found);
+    const BYTE* group = static_cast<const BYTE*>(LockResource(LoadResource(image, found)));
+    ASSERT_GE(SizeofResource(image, found), 6u);
+    WORD count = *reinterpret_cast<const WORD*>(group + 4);
+    ASSERT_GE(SizeofResource(image, found), 6u + 14u * count);
+    std::vector<int> sizes;
+    for (WORD i = 0; i < count; ++i) {
+        const BYTE* entry = group + 6 + 14 * i;  // width, height, colours, ..., id
+        int width = entry[0] ? entry[0] : 256;
+        int height = entry[1] ? entry[1] : 256;
+        EXPECT_EQ(width, height);
+        sizes.push_back(width);
+        // Each image is there and has that size.
+        WORD id = *reinterpret_cast<const WORD*>(entry + 12);
+        HRSRC icon = FindResourceA(image, MAKEINTRESOURCEA(id), RT_ICON);
+        ASSERT_NE(nullptr, icon) << width;
+        const BITMAPINFOHEADER* header =
+            static_cast<const BITMAPINFOHEADER*>(LockResource(LoadResource(image, icon)));
+        EXPECT_EQ(width, header->biWidth);
+        EXPECT_EQ(32, header->biBitCount) << width;
+    }
+    FreeLibrary(image);
+    std::sort(sizes.begin(), sizes.end());
+    EXPECT_EQ((std::vector<int>{16, 20, 24, 32, 40, 48, 64, 256}), sizes);
+}
+
+namespace {
+
+// The process manifest (id 1) of faxwiz.exe; empty when it has none.
+std::string ProgramManifest() {
+    HMODULE image = LoadLibraryExA((BinDir() + "\\faxwiz.exe").c_str(), nullptr,
+                                   LOAD_LIBRARY_AS_DATAFILE);
+    if (!image) return "";
+    std::string manifest;
+    if (HRSRC found = FindResourceA(image, MAKEINTRESOURCEA(1), RT_MANIFEST)) {
+        HGLOBAL loaded = LoadResource(image, found);
+        manifest.assign(static_cast<const char*>(LockResource(loaded)), SizeofResource(image, found));
+    }
+    FreeLibrary(image);
+    return manifest;
+}
+
+}  // namespace
+
 // The process manifest (id 1): elevated, so that no write of the product's
 // tree or INI can land in a VirtualStore; the system's controls; the
 // Windows versions it was made for.
 TEST(Instance, ManifestAsksForAdministratorCommonControls6AndTheWindowsVersions) {
-    HMODULE image = LoadLibraryExA((BinDir() + "\\faxwiz.exe").c_str(), nullptr,
-                                   LOAD_LIBRARY_AS_DATAFILE);
-    ASSERT_NE(nullptr, image);
-    HRSRC found = FindResourceA(image, MAKEINTRESOURCEA(1), RT_MANIFEST);
-    ASSERT_NE(nullptr, found);
-    HGLOBAL loaded = LoadResource(image, found);
-    std::string manifest(static_cast<const char*>(LockResource(loaded)), SizeofResource(image, found));
-    FreeLibrary(image);
+    std::string manifest = ProgramManifest();
+    ASSERT_FALSE(manifest.empty());
     EXPECT_NE(std::string::npos, manifest.find("level=\"requireAdministrator\""));
     EXPECT_NE(std::string::npos, manifest.find("uiAccess=\"false\""));
     EXPECT_NE(std::string::npos, manifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""));
@@ -243,6 +289,29 @@ TEST(Instance, ManifestAsksForAdministratorCommonControls6AndTheWindowsVersions)
 #else
     EXPECT_NE(std::string::npos, manifest.find("processorArchitecture=\"x86\""));
 #endif
+}
+
+// DPI awareness: Windows reads each setting only in its own namespace, inside
+// the asm.v3 windowsSettings, so a misplaced one would leave the pages
+// blurred by the system's bitmap scaling.
+TEST(Instance, ManifestDeclaresPerMonitorDpiAwarenessInItsNamespaces) {
+    std::string manifest = ProgramManifest();
+    ASSERT_FALSE(manifest.empty());
+    size_t open = manifest.find("<asmv3:windowsSettings>");
+    size_t close = manifest.find("</asmv3:windowsSettings>");
+    ASSERT_NE(std::string::npos, open);
+    ASSERT_NE(std::string::npos, close);
+    EXPECT_NE(std::string::npos, manifest.find("xmlns:asmv3=\"urn:schemas-microsoft-com:asm.v3\""));
+    const char* settings[] = {
+        "<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true/pm</dpiAware>",
+        "<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">"
+        "PerMonitorV2, PerMonitor</dpiAwareness>",
+    };
+    for (const char* setting : settings) {
+        size_t at = manifest.find(setting);
+        EXPECT_NE(std::string::npos, at) << setting;
+        EXPECT_TRUE(at > open && at < close) << setting;
+    }
 }
 
 TEST(RunWizard, WithoutAnyPageNothingIsSavedAndThePersonIsTold) {
