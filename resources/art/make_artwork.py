@@ -3,7 +3,9 @@
 
     make_artwork.py <output folder>
 
-Writes art2826.bmp ... art2833.bmp. Every picture uses the same 256-colour
+Writes art2826.bmp ... art2833.bmp, and each picture again in the larger
+sizes of SIZES for screens of more dots per inch, numbered 100 further on per
+size (art2926.bmp, art3026.bmp, ...). Every picture uses the same 256-colour
 table, so the palette the wizard builds from one of them (2833) shows all of
 them correctly on a palette display. Standard library only; the output is the
 same on every run, so the committed files can be checked against this script.
@@ -20,6 +22,14 @@ import sys
 # The art frame of the page templates (96 x 160 dialog units) in pixels, with
 # the dialog font's metrics under Wine; the picture is drawn 1:1 there.
 W, H = 168, 260
+
+# The frame at 96, 120, 144 and 192 dots per inch (100, 125, 150, 200 per
+# cent): the dialog font does not grow in step with the dots, so these are the
+# frame's sizes as measured, not W and H times the factor. The page draws the
+# largest that fits its frame. The n-th size's pictures are numbered
+# ID_STEP * n after the first size's.
+SIZES = [(168, 260), (192, 300), (240, 380), (312, 480)]
+ID_STEP = 100
 
 
 # ---------------------------------------------------------------- colours
@@ -159,28 +169,40 @@ def moved(shape, dx, dy):
 # ---------------------------------------------------------------- canvas
 
 class Canvas:
+    """Pixels of width x height; shapes are given in the units of a W x H
+    picture, scaled to fit and centred, so every size shows the same scene."""
+
     def __init__(self, width, height):
         self.width, self.height = width, height
         self.pixels = [[0.0, 0.0, 0.0] for _ in range(width * height)]
         self.dx = 0.0  # moves what is drawn to the right
+        self.scale = min(width / W, height / H)
+        self.ox = (width - W * self.scale) / 2.0
+        self.oy = (height - H * self.scale) / 2.0
+        # the whole canvas in picture units, for what fills it
+        self.bounds = (-self.ox / self.scale, -self.oy / self.scale,
+                       (width - self.ox) / self.scale, (height - self.oy) / self.scale)
 
 
     def draw(self, shape, paint, opacity=1.0, soft=1.0):
         """Blends paint over the shape; soft widens the edge (shadows, glows)."""
         if isinstance(paint, tuple):
             paint = solid(paint)
-        dx = self.dx
+        dx, s, ox, oy = self.dx, self.scale, self.ox, self.oy
+        # A hard edge stays one pixel wide at every size; soft ones grow.
+        edge = soft * s if soft > 1.0 else soft
         x0, y0, x1, y1 = shape.box
-        x0, x1 = x0 + dx, x1 + dx
-        x0 = max(0, int(math.floor(x0 - soft)))
-        y0 = max(0, int(math.floor(y0 - soft)))
-        x1 = min(self.width, int(math.ceil(x1 + soft)) + 1)
-        y1 = min(self.height, int(math.ceil(y1 + soft)) + 1)
+        x0, x1 = (x0 + dx) * s + ox, (x1 + dx) * s + ox
+        y0, y1 = y0 * s + oy, y1 * s + oy
+        x0 = max(0, int(math.floor(x0 - edge)))
+        y0 = max(0, int(math.floor(y0 - edge)))
+        x1 = min(self.width, int(math.ceil(x1 + edge)) + 1)
+        y1 = min(self.height, int(math.ceil(y1 + edge)) + 1)
         for y in range(y0, y1):
             row = y * self.width
             for x in range(x0, x1):
-                cx, cy = x + 0.5 - dx, y + 0.5
-                cover = 0.5 - shape.sdf(cx, cy) / soft
+                cx, cy = (x + 0.5 - ox) / s - dx, (y + 0.5 - oy) / s
+                cover = 0.5 - shape.sdf(cx, cy) * s / edge
                 if cover <= 0.0:
                     continue
                 alpha = (1.0 if cover >= 1.0 else cover) * opacity
@@ -216,12 +238,13 @@ SHADOW = rgb('#061733')
 
 
 def background(cv):
-    cv.draw(rect(0, 0, W, H), linear(0, 0, 0, H, NAVY, SKY))
+    left, top, right, bottom = cv.bounds
+    cv.draw(rect(left, top, right, bottom), linear(0, top, 0, bottom, NAVY, SKY))
     cv.draw(circle(W * 0.5, H * 0.56, 96), radial(W * 0.5, H * 0.56, 96, GLOW, SKY), opacity=0.45, soft=40)
     # faint rings, like a signal spreading along the line
     for r in (150, 175, 200):
         cv.draw(outline(circle(-20, -10, r), 1.2), WHITE, opacity=0.08)
-    cv.draw(rect(0, H - 6, W, H), rgb('#e8f2fc'), opacity=0.25)
+    cv.draw(rect(left, bottom - 6, right, bottom), rgb('#e8f2fc'), opacity=0.25)
     # the pictures below are laid out on a 144-pixel-wide stage, centred here
     cv.dx = (W - 144) / 2.0
 
@@ -604,13 +627,17 @@ def main(argv):
     folder = argv[1]
     os.makedirs(folder, exist_ok=True)
     images = {}
-    for number, draw in PICTURES.items():
-        cv = Canvas(W, H)
-        draw(cv)
-        images[number] = cv.rgb24()
-    palette = build_palette(images.values())
-    for number, pixels in images.items():
-        write_bmp(os.path.join(folder, 'art%d.bmp' % number), W, H, map_to_palette(pixels, palette), palette)
+    for n, (width, height) in enumerate(SIZES):
+        for number, draw in PICTURES.items():
+            cv = Canvas(width, height)
+            draw(cv)
+            images[number + ID_STEP * n] = (width, height, cv.rgb24())
+    # The colour table comes from the first size alone: the larger ones are
+    # the same scenes, and its pictures stay as they were.
+    palette = build_palette(pixels for number, (_, _, pixels) in images.items() if number in PICTURES)
+    for number, (width, height, pixels) in sorted(images.items()):
+        write_bmp(os.path.join(folder, 'art%d.bmp' % number), width, height,
+                  map_to_palette(pixels, palette), palette)
     return 0
 
 

@@ -527,21 +527,32 @@ bool ReadDib(HMODULE module, int id, DibHeader* out) {
 TEST_P(ResourceModuleTest, ArtworkIsEightBitWithTheWizardPalette) {
     DibHeader wizard;
     ASSERT_TRUE(ReadDib(module_, IDB_ART_WELCOME, &wizard));
-    for (int id = IDB_ART_SUMMARY; id <= IDB_ART_WELCOME; ++id) {
-        SCOPED_TRACE(id);
-        DibHeader dib;
-        ASSERT_TRUE(ReadDib(module_, id, &dib));
-        EXPECT_EQ(40u, dib.info.biSize);
-        EXPECT_EQ(8, dib.info.biBitCount);
-        EXPECT_EQ((DWORD)BI_RGB, dib.info.biCompression);
-        EXPECT_EQ(wizard.info.biWidth, dib.info.biWidth);
-        EXPECT_EQ(wizard.info.biHeight, dib.info.biHeight);
-        // Drawn in the palette built from 2833, every picture keeps its colours.
-        ASSERT_EQ(256u, dib.colours.size());
-        EXPECT_EQ(0, memcmp(wizard.colours.data(), dib.colours.data(), 256 * sizeof(RGBQUAD)));
-        HBITMAP bitmap = LoadBitmapA(module_, MAKEINTRESOURCEA(id));
-        ASSERT_NE(nullptr, bitmap);
-        DeleteObject(bitmap);
+    // Every picture in each size, the larger ones 100 apart; one
+    // size is one width and height, each larger than the one before.
+    LONG smallerWidth = 0, smallerHeight = 0;
+    for (int size = 0; size < 4; ++size) {
+        DibHeader first;
+        ASSERT_TRUE(ReadDib(module_, IDB_ART_SUMMARY + 100 * size, &first)) << size;
+        EXPECT_GT(first.info.biWidth, smallerWidth) << size;
+        EXPECT_GT(first.info.biHeight, smallerHeight) << size;
+        smallerWidth = first.info.biWidth;
+        smallerHeight = first.info.biHeight;
+        for (int id = IDB_ART_SUMMARY + 100 * size; id <= IDB_ART_WELCOME + 100 * size; ++id) {
+            SCOPED_TRACE(id);
+            DibHeader dib;
+            ASSERT_TRUE(ReadDib(module_, id, &dib));
+            EXPECT_EQ(40u, dib.info.biSize);
+            EXPECT_EQ(8, dib.info.biBitCount);
+            EXPECT_EQ((DWORD)BI_RGB, dib.info.biCompression);
+            EXPECT_EQ(first.info.biWidth, dib.info.biWidth);
+            EXPECT_EQ(first.info.biHeight, dib.info.biHeight);
+            // Drawn in the palette built from 2833, every picture keeps its colours.
+            ASSERT_EQ(256u, dib.colours.size());
+            EXPECT_EQ(0, memcmp(wizard.colours.data(), dib.colours.data(), 256 * sizeof(RGBQUAD)));
+            HBITMAP bitmap = LoadBitmapA(module_, MAKEINTRESOURCEA(id));
+            ASSERT_NE(nullptr, bitmap);
+            DeleteObject(bitmap);
+        }
     }
     // The picture is stretched onto the art frame: in the Western dialog font
     // it fits exactly; in any font it keeps its shape and is never enlarged.
