@@ -152,3 +152,35 @@ HBITMAP LoadBitmapResource(HINSTANCE module, LPCSTR name, HDC dc, HPALETTE* pale
     if (loaded) FreeResource(loaded);
     return bitmap;
 }
+
+BOOL GetBitmapResourceSize(HINSTANCE module, LPCSTR name, SIZE* size) {
+    if (!size) return FALSE;
+    size->cx = size->cy = 0;
+    HRSRC resource = FindResourceA(module, name, (LPCSTR)RT_BITMAP);
+    if (!resource) return FALSE;
+    DWORD bytes = SizeofResource(module, resource);
+    HGLOBAL loaded = LoadResource(module, resource);
+    const void* packedDib = loaded ? LockResource(loaded) : nullptr;
+    BOOL usable = packedDib && DibFits(packedDib, bytes);
+    if (usable) {
+        const BITMAPINFOHEADER* h = Header(packedDib);
+        size->cx = h->biWidth;
+        size->cy = h->biHeight < 0 ? -h->biHeight : h->biHeight;
+    }
+    if (loaded) FreeResource(loaded);
+    return usable;
+}
+
+int ChooseArtworkSize(const SIZE* sizes, int count, SIZE frame) {
+    int fitting = -1;
+    int smallest = -1;
+    for (int i = 0; i < count; ++i) {
+        if (sizes[i].cx <= 0 || sizes[i].cy <= 0) continue;
+        long long area = (long long)sizes[i].cx * sizes[i].cy;
+        if (smallest < 0 || area < (long long)sizes[smallest].cx * sizes[smallest].cy) smallest = i;
+        bool fits = sizes[i].cx <= frame.cx && sizes[i].cy <= frame.cy;
+        if (fits && (fitting < 0 || area > (long long)sizes[fitting].cx * sizes[fitting].cy))
+            fitting = i;
+    }
+    return fitting >= 0 ? fitting : smallest;
+}

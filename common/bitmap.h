@@ -20,3 +20,13 @@ HPALETTE CreateDibPalette(const void* packedDib, int* colorCount);
 
 // Entries of the colour table: 2 to the bit count for 8 bits or less, else 0.
 int GetDibColorCount(const void* packedDib);
+
+// The width and height of a bitmap resource, read from its header without
+// making the bitmap. FALSE when the resource is missing or malformed.
+BOOL GetBitmapResourceSize(HINSTANCE module, LPCSTR name, SIZE* size);
+
+// Which of count pictures (one picture in several sizes) to draw in a frame:
+// the largest that fits whole, drawn as it is; when none fits, the smallest,
+// to be scaled down. A size of 0 stands for a missing one. -1 when none is
+// there.
+int ChooseArtworkSize(const SIZE* sizes, int count, SIZE frame);

@@ -179,3 +179,62 @@ TEST_F(BitmapTest, MissingAndMalformedBitmapsGiveNothing) {
     header.biBitCount = 0;  // compressed formats
     EXPECT_EQ(nullptr, CreateBitmapFromDib(&header, screen_, nullptr, TRUE, TRUE));
 }
+
+TEST_F(BitmapTest, ResourceSizeIsReadFromTheHeader) {
+    SIZE size = {-1, -1};
+    EXPECT_TRUE(GetBitmapResourceSize(module_, Id(10), &size));
+    EXPECT_EQ(4, size.cx);
+    EXPECT_EQ(2, size.cy);
+    EXPECT_TRUE(GetBitmapResourceSize(module_, Id(11), &size));
+    EXPECT_EQ(3, size.cx);
+    // Missing, and shorter than its header says: no size to draw by.
+    for (int id : {99, 13}) {
+        size = {-1, -1};
+        EXPECT_FALSE(GetBitmapResourceSize(module_, Id(id), &size)) << id;
+        EXPECT_EQ(0, size.cx) << id;
+        EXPECT_EQ(0, size.cy) << id;
+    }
+}
+
+// The page artwork's sizes: the frame at 96, 120, 144 and 192 dots per inch.
+TEST(ArtworkSize, LargestThatFitsElseSmallestScaledDown) {
+    const SIZE kSizes[] = {{168, 260}, {192, 300}, {240, 380}, {312, 480}};
+    struct Case {
+        const char* rule;
+        SIZE frame;
+        int expected;
+    } cases[] = {
+        {"each size in its own frame", {168, 260}, 0},
+        {"125 per cent", {192, 300}, 1},
+        {"150 per cent", {240, 380}, 2},
+        {"200 per cent", {312, 480}, 3},
+        {"a larger frame gets the largest, never enlarged", {1000, 1000}, 3},
+        {"between sizes: the smaller, not scaled up", {239, 500}, 1},
+        {"wide enough but one pixel too low", {312, 479}, 2},
+        {"high enough but one pixel too narrow", {311, 480}, 2},
+        {"Japanese frame at 96: none fits, the smallest", {144, 224}, 0},
+        {"Japanese frame at 144", {192, 317}, 1},
+        {"Japanese frame at 192", {264, 410}, 2},
+        {"an empty frame: the smallest", {0, 0}, 0},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.expected, ChooseArtworkSize(kSizes, 4, c.frame)) << c.rule;
+}
+
+TEST(ArtworkSize, MissingSizesArePassedOver) {
+    const SIZE kGaps[] = {{0, 0}, {192, 300}, {0, 0}, {312, 480}};
+    struct Case {
+        const char* rule;
+        SIZE frame;
+        int expected;
+    } cases[] = {
+        {"the first size missing: the next smallest when none fits", {100, 100}, 1},
+        {"a missing size never counts as fitting", {250, 400}, 1},
+        {"the largest present", {400, 600}, 3},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.expected, ChooseArtworkSize(kGaps, 4, c.frame)) << c.rule;
+    const SIZE kNone[] = {{0, 0}, {0, 0}};
+    EXPECT_EQ(-1, ChooseArtworkSize(kNone, 2, SIZE{400, 600}));
+    EXPECT_EQ(-1, ChooseArtworkSize(kNone, 0, SIZE{400, 600}));
+}
