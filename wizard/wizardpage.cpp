@@ -1,11 +1,36 @@
 #include "wizard/wizardpage.h"
 
+#include <oleacc.h>
+
 #include "common/bitmap.h"
 #include "common/expand.h"
 #include "common/timing.h"
 #include "framework/resource.h"
 #include "wizard/dialogtext.h"
 #include "wizard/quitconfirm.h"
+
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
+
+namespace {
+
+// UI Automation's IsControlElement and IsContentElement, which Dynamic
+// Annotation takes in place of an MSAA property: false for both keeps the
+// frame out of the views screen readers walk.
+const GUID kIsControlElementProperty = {
+    0x95f35085, 0xabcc, 0x4afd, {0xa5, 0xf4, 0xdb, 0xb4, 0x6c, 0x23, 0x0f, 0xdb}};
+const GUID kIsContentElementProperty = {
+    0x4bda64a8, 0xf5d8, 0x480b, {0x81, 0x55, 0xef, 0x2e, 0x89, 0xad, 0xb6, 0x72}};
+
+}  // namespace
+
+bool HighContrastOn() {
+    HIGHCONTRASTA contrast = {};
+    contrast.cbSize = sizeof contrast;
+    return SystemParametersInfoA(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
+           (contrast.dwFlags & HCF_HIGHCONTRASTON);
+}
 
 WizardPagePosition PagePosition = {0, 0, 0};
 HPALETTE WizardPalette = nullptr;
@@ -23,7 +48,9 @@ WizardPage::WizardPage(int pageId, int artworkId, CWnd* parent)
       NextId(0),
       BackId(0),
       titleFont_(nullptr),
-      artwork_(nullptr) {}
+      artwork_(nullptr),
+      accProps_(nullptr),
+      comStarted_(false) {}
 
 WizardPage::~WizardPage() {
     if (m_hWnd) DestroyWindow();
@@ -65,6 +92,7 @@ BOOL WizardPage::OnInitDialog() {
                       StandardValueFlags);
     TimingMarkPage(PageId, "texts expanded");
     MakeTitleBold();
+    MarkArtworkDecorative();
 
     CRect rect;
     GetWindowRect(&rect);
@@ -87,7 +115,9 @@ BOOL WizardPage::OnInitDialog() {
 void WizardPage::MakeTitleBold() {
     HWND title = ::GetDlgItem(m_hWnd, kPageTitle);
     if (!title) return;
-    HFONT font = (HFONT)::SendMessageA(title, WM_GETFONT, 0, 0);
+    // The dialog's own font, not the heading's: after a change of scale or
+    // of the system's fonts the heading may still hold the old bold one.
+    HFONT font = (HFONT)::SendMessageA(m_hWnd, WM_GETFONT, 0, 0);
     LOGFONTA logFont;
     if (!font || !GetObjectA(font, sizeof logFont, &logFont)) return;
     logFont.lfWeight = FW_BOLD;
@@ -98,10 +128,88 @@ void WizardPage::MakeTitleBold() {
     titleFont_ = bold;
 }
 
+void WizardPage::FollowSystemChange() {
+    MakeTitleBold();
+    // Chosen again at the next paint, for the frame's new size or not at all
+    // in high contrast.
+    if (artwork_) DeleteObject(artwork_);
+    artwork_ = nullptr;
+    Invalidate(TRUE);
+}
+
+void WizardPage::MarkArtworkDecorative() {
+    HWND frame = ::GetDlgItem(m_hWnd, kArtworkFrame);
+    if (!frame || accProps_) return;
+    HRESULT started = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    comStarted_ = SUCCEEDED(started);
+    IAccPropServices* services = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER,
+                                IID_IAccPropServices, (void**)&services))) {
+        // Without the annotation service the frame stays an unnamed static:
+        // nothing is lost but the hint.
+        if (comStarted_) CoUninitialize();
+        comStarted_ = false;
+        return;
+    }
+    VARIANT role;
+    VariantInit(&role);
+    role.vt = VT_I4;
+    role.lVal = ROLE_SYSTEM_GRAPHIC;
+    services->SetHwndProp(frame, (DWORD)OBJID_CLIENT, CHILDID_SELF, PROPID_ACC_ROLE, role);
+    VARIANT no;
+    VariantInit(&no);
+    no.vt = VT_BOOL;
+    no.boolVal = VARIANT_FALSE;
+    services->SetHwndProp(frame, (DWORD)OBJID_CLIENT, CHILDID_SELF, kIsControlElementProperty, no);
+    services->SetHwndProp(frame, (DWORD)OBJID_CLIENT, CHILDID_SELF, kIsContentElementProperty, no);
+    accProps_ = services;
+}
+
+void WizardPage::ClearArtworkMarks() {
+    if (!accProps_) return;
+    IAccPropServices* services = static_cast<IAccPropServices*>(accProps_);
+    HWND frame = ::GetDlgItem(m_hWnd, kArtworkFrame);
+    const MSAAPROPID props[] = {PROPID_ACC_ROLE, kIsControlElementProperty,
+                                kIsContentElementProperty};
+    if (frame)
+        services->ClearHwndProps(frame, (DWORD)OBJID_CLIENT, CHILDID_SELF, props,
+                                 (int)(sizeof props / sizeof props[0]));
+    services->Release();
+    accProps_ = nullptr;
+    if (comStarted_) CoUninitialize();
+    comStarted_ = false;
+}
+
 LRESULT WizardPage::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    // The frame's annotations go while the frame is still there.
+    if (message == WM_DESTROY) ClearArtworkMarks();
     LRESULT result = CDialog::WindowProc(message, wParam, lParam);
     if (message == WM_SHOWWINDOW && wParam) TimingMarkPage(PageId, "shown");
     if (message == WM_PAINT) TimingMarkPage(PageId, "painted");
+    switch (message) {
+    case WM_DPICHANGED: {
+        // Per monitor v2 has rescaled the dialog's font and controls; the
+        // page takes the size the system suggests for the new scale.
+        const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+        if (suggested)
+            ::SetWindowPos(m_hWnd, nullptr, suggested->left, suggested->top,
+                           suggested->right - suggested->left, suggested->bottom - suggested->top,
+                           SWP_NOZORDER | SWP_NOACTIVATE);
+        FollowSystemChange();
+        break;
+    }
+    case WM_SYSCOLORCHANGE:
+        // Only top-level windows hear of it; the controls draw with the colours too.
+        for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child;
+             child = ::GetWindow(child, GW_HWNDNEXT))
+            ::SendMessageA(child, WM_SYSCOLORCHANGE, 0, 0);
+        FollowSystemChange();
+        break;
+    case WM_SETTINGCHANGE:
+        // High contrast on or off, the system's fonts, anything the page draws by.
+        FollowSystemChange();
+        break;
+    }
     // The heading's font and the artwork live as long as the page's window.
     if (message == WM_NCDESTROY) {
         if (titleFont_) DeleteObject(titleFont_);
@@ -117,23 +225,39 @@ void WizardPage::OnCancel() {
     if (confirm.DoModal() == IDOK) EndDialog(IDCANCEL);
 }
 
+HBITMAP WizardPage::LoadArtwork(HDC dc, const RECT& frame) {
+    HINSTANCE module = AfxGetResourceHandle();
+    SIZE sizes[kArtworkSizes] = {};
+    for (int i = 0; i < kArtworkSizes; ++i)
+        GetBitmapResourceSize(module, MAKEINTRESOURCEA(ArtworkId + kArtworkSizeStep * i),
+                              &sizes[i]);
+    SIZE room = {frame.right - frame.left, frame.bottom - frame.top};
+    int chosen = ChooseArtworkSize(sizes, kArtworkSizes, room);
+    if (chosen < 0) return nullptr;
+    return LoadBitmapResource(module, MAKEINTRESOURCEA(ArtworkId + kArtworkSizeStep * chosen), dc,
+                              nullptr, FALSE);
+}
+
 BOOL WizardPage::DrawArtwork() {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(&paint);
     if (!dc) return FALSE;
+    HWND frame = ::GetDlgItem(m_hWnd, kArtworkFrame);
+    // In high contrast the frame stays empty, in the system's colours.
+    if (!frame || HighContrastOn()) return EndPaint(&paint);
     HPALETTE previous = nullptr;
     if (WizardPalette) {
         previous = SelectPalette(dc, WizardPalette, FALSE);
         RealizePalette(dc);
     }
 
-    // Decoded once for the page's window, not on every paint.
-    if (!artwork_)
-        artwork_ = LoadBitmapResource(AfxGetResourceHandle(), MAKEINTRESOURCEA(ArtworkId), dc,
-                                      nullptr, FALSE);
+    CRect target;
+    ::GetClientRect(frame, &target);
+    ::MapWindowPoints(frame, m_hWnd, reinterpret_cast<POINT*>(&target), 2);
+    // Chosen and decoded once for the page's window and scale, not on every paint.
+    if (!artwork_) artwork_ = LoadArtwork(dc, target);
     HBITMAP bitmap = artwork_;
-    HWND frame = ::GetDlgItem(m_hWnd, kArtworkFrame);
-    if (bitmap && frame) {
+    if (bitmap) {
         HDC memory = CreateCompatibleDC(dc);
         if (memory) {
             HPALETTE memoryPrevious = nullptr;
@@ -144,11 +268,32 @@ BOOL WizardPage::DrawArtwork() {
             HGDIOBJ oldBitmap = SelectObject(memory, bitmap);
             BITMAP info = {};
             GetObjectA(bitmap, sizeof info, &info);
-            CRect target;
-            ::GetWindowRect(frame, &target);
-            ScreenToClient(&target);
-            StretchBlt(dc, target.left, target.top, target.Width(), target.Height(), memory, 0, 0,
-                       info.bmWidth, info.bmHeight, SRCCOPY);
+            int width = info.bmWidth;
+            int height = info.bmHeight;
+            // Drawn as it is, centred; only a picture larger than the frame
+            // is scaled, down, keeping its shape.
+            if (width > target.Width() || height > target.Height()) {
+                if ((long long)target.Width() * height <= (long long)target.Height() * width) {
+                    height = MulDiv(height, target.Width(), width);
+                    width = target.Width();
+                } else {
+                    width = MulDiv(width, target.Height(), height);
+                    height = target.Height();
+                }
+            }
+            int left = target.left + (target.Width() - width) / 2;
+            int top = target.top + (target.Height() - height) / 2;
+            if (width == info.bmWidth && height == info.bmHeight) {
+                BitBlt(dc, left, top, width, height, memory, 0, 0, SRCCOPY);
+            } else {
+                int oldMode = SetStretchBltMode(dc, HALFTONE);
+                POINT oldOrigin;
+                SetBrushOrgEx(dc, 0, 0, &oldOrigin);
+                StretchBlt(dc, left, top, width, height, memory, 0, 0, info.bmWidth, info.bmHeight,
+                           SRCCOPY);
+                SetBrushOrgEx(dc, oldOrigin.x, oldOrigin.y, nullptr);
+                SetStretchBltMode(dc, oldMode);
+            }
             SelectObject(memory, oldBitmap);
             if (WizardPalette) SelectPalette(memory, memoryPrevious, TRUE);
             DeleteDC(memory);

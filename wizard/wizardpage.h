@@ -13,6 +13,15 @@ const int kArtworkFrame = 5545;
 // The page heading, shown bold.
 const int kPageTitle = 5560;
 
+// Each picture of the artwork comes in kArtworkSizes sizes, for 96 to 192
+// dots per inch: the id the page names, then kArtworkSizeStep further on per
+// larger size. The page draws the largest that fits its frame.
+const int kArtworkSizeStep = 100;
+const int kArtworkSizes = 4;
+
+// Whether the system asks for high contrast: the artwork is then left out.
+bool HighContrastOn();
+
 // First ids of the name=value string ranges that fill $name$ references.
 const WORD kNameRangeFirst = 5600;
 const WORD kNameRangeSecond = 12832;
@@ -47,7 +56,8 @@ public:
     void GoNext();
     void GoBack();
 
-    // Paints the artwork into the frame of control 5545 (WM_PAINT).
+    // Paints the artwork into the frame of control 5545 (WM_PAINT): the size
+    // that fits the frame, centred, or nothing in high contrast.
     BOOL DrawArtwork();
     void RealizeWizardPalette(BOOL forceBackground);
 
@@ -68,7 +78,17 @@ protected:
 
 private:
     void EndPage(int code);
+    // The bold heading, made from the dialog's font as it is now.
     void MakeTitleBold();
+    HBITMAP LoadArtwork(HDC dc, const RECT& frame);
+    // The scale, the system's colours or settings changed: the heading's
+    // font and the artwork are made again for them.
+    void FollowSystemChange();
+    // Tells screen readers that the artwork frame is decoration.
+    void MarkArtworkDecorative();
+    void ClearArtworkMarks();
     HFONT titleFont_;
     HBITMAP artwork_;
+    IUnknown* accProps_;  // the accessibility annotations of the frame
+    bool comStarted_;
 };

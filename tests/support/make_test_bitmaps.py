@@ -52,6 +52,14 @@ def main():
     for name, colour in (("solid_red.bmp", (200, 30, 40)), ("solid_blue.bmp", (20, 40, 210))):
         palette = [(0, 0, 0), colour] + [(i, i, i) for i in range(2, 256)]
         write_bmp(os.path.join(out, name), 8, 8, 8, [bytes([1] * 8)] * 8, palette)
+    # Artwork in several sizes, each its own colour, so a test sees which
+    # size the page drew and how large.
+    for name, colour, width, height in (("size_small.bmp", (200, 30, 40), 8, 8),
+                                        ("size_fits.bmp", (30, 160, 60), 120, 200),
+                                        ("size_large.bmp", (230, 200, 20), 300, 500),
+                                        ("size_double.bmp", (20, 40, 210), 280, 454)):
+        palette = [(0, 0, 0), colour] + [(i, i, i) for i in range(2, 256)]
+        write_bmp(os.path.join(out, name), width, height, 8, [bytes([1] * width)] * height, palette)
 
 
 if __name__ == "__main__":

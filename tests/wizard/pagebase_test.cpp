@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <oleacc.h>
+
 #include <string>
 #include <vector>
 
@@ -57,23 +59,55 @@ RECT FrameInClient(HWND page) {
     return frame;
 }
 
+const COLORREF kSmall = RGB(200, 30, 40), kFits = RGB(30, 160, 60), kLarge = RGB(230, 200, 20),
+               kDouble = RGB(20, 40, 210);
+
+// What the frame of a page shows: its middle, the ends of the middle row and
+// column, and the frame's corner.
+struct FrameLook {
+    COLORREF middle, corner;
+    int left, right, top, bottom;  // where the middle row and column show the picture
+};
+
+FrameLook LookAtFrame(HWND page, COLORREF picture) {
+    RedrawWindow(page, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE | RDW_ALLCHILDREN);
+    RECT frame = FrameInClient(page);
+    int x = (frame.left + frame.right) / 2, y = (frame.top + frame.bottom) / 2;
+    FrameLook look = {PixelAt(page, x, y), PixelAt(page, frame.left + 2, frame.top + 2), -1, -1, -1, -1};
+    for (int i = frame.left; i < frame.right; ++i)
+        if (PixelAt(page, i, y) == picture) {
+            if (look.left < 0) look.left = i;
+            look.right = i + 1;
+        }
+    for (int j = frame.top; j < frame.bottom; ++j)
+        if (PixelAt(page, x, j) == picture) {
+            if (look.top < 0) look.top = j;
+            look.bottom = j + 1;
+        }
+    return look;
+}
+
+// A picture larger than the frame, in its only size, is scaled down to it,
+// keeping its shape (it has the frame's, give or take a pixel).
 TEST_F(PageBaseTest, ArtworkFillsTheFrameOfControl5545) {
     UiDriver ui;
-    PlainPage page(2808, 2827);
-    COLORREF inside = 0, corner = 0, outside = 0;
+    PlainPage page(2808, 2831);
+    RECT frame = {};
+    FrameLook look = {};
+    COLORREF outside = 0;
     ui.When(2808)
         .Do([&](HWND h) {
-            RedrawWindow(h, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);
-            RECT frame = FrameInClient(h);
-            inside = PixelAt(h, (frame.left + frame.right) / 2, (frame.top + frame.bottom) / 2);
-            corner = PixelAt(h, frame.right - 1, frame.bottom - 1);
+            frame = FrameInClient(h);
+            look = LookAtFrame(h, kDouble);
             outside = PixelAt(h, frame.right + 3, frame.top + 3);
         })
         .Click(kNextButton);
     EXPECT_EQ(1001, page.RunPage());
-    EXPECT_EQ(RGB(20, 40, 210), inside);  // the solid blue artwork, stretched
-    EXPECT_EQ(RGB(20, 40, 210), corner);
-    EXPECT_NE(RGB(20, 40, 210), outside);
+    EXPECT_EQ(kDouble, look.middle);  // the solid blue artwork, scaled down
+    // Edge to edge, but for the frame's own black line.
+    EXPECT_GE(look.right - look.left, frame.right - frame.left - 3);
+    EXPECT_GE(look.bottom - look.top, frame.bottom - frame.top - 3);
+    EXPECT_NE(kDouble, outside);
     EXPECT_GE(page.paints, 1);
 }
 
@@ -99,6 +133,143 @@ TEST_F(PageBaseTest, ArtworkComesBackOnEveryPaintAndShowing) {
     }
     ASSERT_EQ(4u, seen.size());
     for (COLORREF colour : seen) EXPECT_EQ(RGB(20, 40, 210), colour);
+}
+
+// Of small, fitting and too large, the fitting size is drawn as it is, centred.
+TEST_F(PageBaseTest, ArtworkIsTheLargestSizeThatFitsAndIsNotEnlarged) {
+    UiDriver ui;
+    PlainPage page(2808, 2830);
+    RECT frame = {};
+    FrameLook look = {};
+    ui.When(2808)
+        .Do([&](HWND h) {
+            frame = FrameInClient(h);
+            look = LookAtFrame(h, kFits);
+        })
+        .Click(kNextButton);
+    page.RunPage();
+    ASSERT_GE(frame.right - frame.left, 120) << "the frame must hold the fitting size";
+    ASSERT_GE(frame.bottom - frame.top, 200);
+    ASSERT_LT(frame.right - frame.left, 300) << "and not the large one";
+    EXPECT_EQ(kFits, look.middle);
+    EXPECT_NE(kFits, look.corner);  // not scaled up to the frame
+    EXPECT_NE(kLarge, look.corner);
+    EXPECT_EQ(120, look.right - look.left);
+    EXPECT_EQ(200, look.bottom - look.top);
+    EXPECT_NEAR((frame.left + frame.right) / 2, (look.left + look.right) / 2, 1);
+    EXPECT_NEAR((frame.top + frame.bottom) / 2, (look.top + look.bottom) / 2, 1);
+}
+
+// A new scale gives the frame another size: the size is chosen again. Here
+// the frame shrinks below the fitting size, so the small one is drawn.
+TEST_F(PageBaseTest, ScaleChangeTakesTheSuggestedPlaceAndChoosesTheArtworkAgain) {
+    UiDriver ui;
+    PlainPage page(2808, 2830);
+    FrameLook before = {}, after = {};
+    RECT placed = {}, suggested = {};
+    ui.When(2808)
+        .Do([&](HWND h) {
+            before = LookAtFrame(h, kFits);
+            RECT frame = FrameInClient(h);
+            MoveWindow(GetDlgItem(h, kArtworkFrame), frame.left, frame.top, 100, 150, FALSE);
+            GetWindowRect(h, &suggested);
+            OffsetRect(&suggested, 10, 20);
+            suggested.right += 30;
+            suggested.bottom += 40;
+            SendMessageA(h, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(144, 144), (LPARAM)&suggested);
+            GetWindowRect(h, &placed);
+            after = LookAtFrame(h, kSmall);
+        })
+        .Click(kNextButton);
+    page.RunPage();
+    EXPECT_EQ(kFits, before.middle);
+    EXPECT_EQ(kSmall, after.middle);
+    EXPECT_EQ(8, after.right - after.left);
+    EXPECT_TRUE(EqualRect(&suggested, &placed));
+}
+
+// The system's settings or colours changed: the heading gets a new bold font
+// made from the dialog's, and the artwork is still there.
+TEST_F(PageBaseTest, SettingAndColourChangesMakeTheHeadingAgain) {
+    struct Case {
+        const char* change;
+        UINT message;
+    } cases[] = {{"settings", WM_SETTINGCHANGE}, {"colours", WM_SYSCOLORCHANGE}};
+    for (const Case& c : cases) {
+        UiDriver ui;
+        PlainPage page(2808, 2830);
+        HFONT before = nullptr, after = nullptr;
+        LONG weight = 0, height = 0, dialogHeight = 1;
+        COLORREF middle = 0;
+        ui.When(2808)
+            .Do([&](HWND h) {
+                before = (HFONT)SendDlgItemMessageA(h, kPageTitle, WM_GETFONT, 0, 0);
+                SendMessageA(h, c.message, 0, 0);
+                after = (HFONT)SendDlgItemMessageA(h, kPageTitle, WM_GETFONT, 0, 0);
+                LOGFONTA font;
+                GetObjectA(after, sizeof font, &font);
+                weight = font.lfWeight;
+                height = font.lfHeight;
+                GetObjectA((HFONT)SendMessageA(h, WM_GETFONT, 0, 0), sizeof font, &font);
+                dialogHeight = font.lfHeight;
+                middle = LookAtFrame(h, kFits).middle;
+            })
+            .Click(kNextButton);
+        page.RunPage();
+        EXPECT_NE(before, after) << c.change;
+        EXPECT_EQ(FW_BOLD, weight) << c.change;
+        EXPECT_EQ(dialogHeight, height) << c.change;
+        EXPECT_EQ(kFits, middle) << c.change;
+    }
+}
+
+// The artwork frame is marked as a decorative graphic for screen readers,
+// and the mark goes with the page.
+TEST_F(PageBaseTest, ArtworkFrameIsAGraphicToScreenReaders) {
+    // Where the system keeps no annotations (Wine's oleacc takes none),
+    // nothing can show the mark.
+    CoInitialize(nullptr);
+    IAccPropServices* services = nullptr;
+    HRESULT kept = CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER,
+                                    IID_IAccPropServices, (void**)&services);
+    if (SUCCEEDED(kept)) {
+        HWND probe = CreateWindowA("Static", "", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+        VARIANT value;
+        VariantInit(&value);
+        value.vt = VT_I4;
+        value.lVal = ROLE_SYSTEM_GRAPHIC;
+        kept = services->SetHwndProp(probe, (DWORD)OBJID_CLIENT, CHILDID_SELF, PROPID_ACC_ROLE, value);
+        services->ClearHwndProps(probe, (DWORD)OBJID_CLIENT, CHILDID_SELF, &PROPID_ACC_ROLE, 1);
+        DestroyWindow(probe);
+        services->Release();
+    }
+    CoUninitialize();
+    if (FAILED(kept)) GTEST_SKIP() << "the system keeps no accessibility annotations: 0x" << std::hex << kept;
+
+    UiDriver ui;
+    PlainPage page(2808, 2830);
+    LONG role = -1;
+    HRESULT found = E_FAIL;
+    ui.When(2808)
+        .Do([&](HWND h) {
+            IAccessible* accessible = nullptr;
+            found = AccessibleObjectFromWindow(GetDlgItem(h, kArtworkFrame), (DWORD)OBJID_CLIENT,
+                                               IID_IAccessible, (void**)&accessible);
+            if (SUCCEEDED(found)) {
+                VARIANT self, value;
+                VariantInit(&self);
+                self.vt = VT_I4;
+                self.lVal = CHILDID_SELF;
+                VariantInit(&value);
+                if (SUCCEEDED(accessible->get_accRole(self, &value)) && value.vt == VT_I4)
+                    role = value.lVal;
+                accessible->Release();
+            }
+        })
+        .Click(kNextButton);
+    page.RunPage();
+    ASSERT_HRESULT_SUCCEEDED(found);
+    EXPECT_EQ(ROLE_SYSTEM_GRAPHIC, role);
 }
 
 TEST_F(PageBaseTest, MissingArtworkPaintsNothing) {
