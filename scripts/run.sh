@@ -2,7 +2,9 @@
 # Runs the wizard on the demo product, from nothing: installs what is missing,
 # builds the program, installs the demo product into a Wine prefix of its own
 # and starts the wizard.
-#   scripts/run.sh [ENU|DEU|JPN|FRA|ESP|FRC] [wizard arguments, e.g. -d78]
+#   scripts/run.sh [ENU|DEU|JPN|FRA|ESP|FRC] [--dpi N] [--high-contrast] [wizard arguments, e.g. -d78]
+# --dpi N shows the pages at N dots per inch (96 is 100 per cent, 144 is 150),
+# --high-contrast in a black high-contrast colour scheme, without visual styles.
 # The language picks the product's language as installed (resource module,
 # summary template, README) and runs the wizard under the user locale a
 # person in that market has (LC_ALL): JPN under ja_JP, so code page 932, and
@@ -30,6 +32,21 @@ if [ $# -gt 0 ] && [[ $1 =~ ^(ENU|DEU|JPN|FRA|ESP|FRC)$ ]]; then
   shift
 fi
 product_language=$language
+# The display settings may stand anywhere among the wizard's arguments.
+dpi=96
+high_contrast=0
+wizard_args=()
+while [ $# -gt 0 ]; do
+  case $1 in
+    --dpi) dpi=${2:-}; shift 2 || { echo "run: --dpi needs a number" >&2; exit 1; } ;;
+    --dpi=*) dpi=${1#--dpi=}; shift ;;
+    --high-contrast) high_contrast=1; shift ;;
+    *) wizard_args+=("$1"); shift ;;
+  esac
+done
+[[ $dpi =~ ^[0-9]+$ ]] && [ "$dpi" -ge 48 ] && [ "$dpi" -le 480 ] ||
+  { echo "run: --dpi takes dots per inch from 48 to 480, not '$dpi'" >&2; exit 1; }
+set -- ${wizard_args[@]+"${wizard_args[@]}"}
 case $language in
   ENU) locale=en_US.UTF-8 ;;
   DEU) locale=de_DE.UTF-8 ;;
@@ -52,6 +69,7 @@ from_ansi() { iconv -c -f "$codepage" -t UTF-8; }
 wiz_wine_env "${WIZ_ARCH:-}"
 build=$(realpath -m "${BUILD_DIR:-build}/$WIZ_ARCH")
 echo "run: the $WIZ_ARCH build (in $build)"
+echo "run: pages at $dpi dots per inch$([ "$high_contrast" = 1 ] && echo ', in high contrast')"
 cmake -S . -B "$build" -DWIZ_ARCH="$WIZ_ARCH" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j2 --target faxwiz res_enu res_deu res_jpn res_fra res_esp devaccess evobject link msgbox \
   devtool register shutdownreq wizwalk
@@ -68,6 +86,63 @@ if [ -n "${RUN_POLICY:-}" ]; then
   wiz_wine regedit /s "$(wiz_winepath -w "$(realpath "$RUN_POLICY")")" ||
     { echo "run: the policies in $RUN_POLICY cannot be set" >&2; exit 1; }
 fi
+
+# The display: Wine takes the dots per inch from LogPixels and the system's
+# colours from Control Panel\Colors when its server starts. Wine cannot report
+# high contrast (SPI_GETHIGHCONTRAST always says off), so the scheme shows how
+# everything drawn in the system's colours looks in it.
+wiz_wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null
+colours_before="$prefix/.wiz-colours-before.reg"
+themes='HKCU\Software\Microsoft\Windows\CurrentVersion\ThemeManager'
+if [ "$high_contrast" = 1 ]; then
+  # Kept once, so a later run without the option puts the prefix's own back.
+  [ -f "$colours_before" ] ||
+    wiz_wine reg export 'HKCU\Control Panel\Colors' "$(wiz_winepath -w "$colours_before")" /y >/dev/null
+  # High Contrast Black, as Windows has it; visual styles are off in high contrast.
+  while read -r name value; do
+    wiz_wine reg add 'HKCU\Control Panel\Colors' /v "$name" /d "$value" /f >/dev/null
+  done <<'COLOURS'
+ActiveBorder 255 255 255
+ActiveTitle 0 0 255
+AppWorkSpace 0 0 0
+Background 0 0 0
+ButtonAlternateFace 0 0 0
+ButtonDkShadow 255 255 255
+ButtonFace 0 0 0
+ButtonHilight 255 255 255
+ButtonLight 255 255 255
+ButtonShadow 255 255 255
+ButtonText 255 255 255
+GradientActiveTitle 0 0 255
+GradientInactiveTitle 0 255 255
+GrayText 63 242 0
+Hilight 26 235 255
+HilightText 0 0 0
+HotTrackingColor 255 255 0
+InactiveBorder 255 255 255
+InactiveTitle 0 255 255
+InactiveTitleText 0 0 0
+InfoText 255 255 255
+InfoWindow 0 0 0
+Menu 0 0 0
+MenuBar 0 0 0
+MenuHilight 26 235 255
+MenuText 255 255 255
+Scrollbar 0 0 0
+TitleText 255 255 255
+Window 0 0 0
+WindowFrame 255 255 255
+WindowText 255 255 255
+COLOURS
+  wiz_wine reg add "$themes" /v ThemeActive /d 0 /f >/dev/null
+elif [ -f "$colours_before" ]; then
+  wiz_wine reg delete 'HKCU\Control Panel\Colors' /f >/dev/null 2>&1 || true
+  wiz_wine regedit /s "$(wiz_winepath -w "$colours_before")"
+  wiz_wine reg add "$themes" /v ThemeActive /d 1 /f >/dev/null
+  rm -f "$colours_before"
+fi
+# The running server keeps the settings it started with.
+wiz_wineserver -k >/dev/null 2>&1 || true
 
 programdir="$prefix/drive_c/Program Files/Kelvaro/Corvantis"
 # What the wizard stores there comes from this run only.
@@ -125,7 +200,8 @@ display=90
 while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do
   display=$((display + 1))
 done
-Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+# The screen grows with the dots per inch, so a page fits on it at any scale.
+Xvfb ":$display" -screen 0 "$((1024 * dpi / 96))x$((768 * dpi / 96))x24" -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 cleanup() {
   wiz_wineserver -k >/dev/null 2>&1 || true
