@@ -188,8 +188,9 @@ LRESULT WizardPage::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_PAINT) TimingMarkPage(PageId, "painted");
     switch (message) {
     case WM_DPICHANGED: {
-        // Per monitor v2 has rescaled the dialog's font and controls; the
-        // page takes the size the system suggests for the new scale.
+        // Per monitor v2's dialog manager has already rescaled the fonts,
+        // the controls and the page; where only v1 is there, the page at
+        // least takes the place the system suggests for the new scale.
         const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
         if (suggested)
             ::SetWindowPos(m_hWnd, nullptr, suggested->left, suggested->top,
