@@ -252,9 +252,17 @@ TEST_F(PageBaseTest, ArtworkFrameIsAGraphicToScreenReaders) {
     HRESULT found = E_FAIL;
     ui.When(2808)
         .Do([&](HWND h) {
+            // Through the module, as screen readers do: linking oleacc and uuid
+            // both would define IID_IAccessible twice on x86_64.
+            typedef HRESULT(WINAPI * FromWindow)(HWND, DWORD, REFIID, void**);
+            HMODULE oleacc = LoadLibraryA("oleacc.dll");
+            FromWindow fromWindow =
+                oleacc ? (FromWindow)(void*)GetProcAddress(oleacc, "AccessibleObjectFromWindow")
+                       : nullptr;
             IAccessible* accessible = nullptr;
-            found = AccessibleObjectFromWindow(GetDlgItem(h, kArtworkFrame), (DWORD)OBJID_CLIENT,
-                                               IID_IAccessible, (void**)&accessible);
+            if (fromWindow)
+                found = fromWindow(GetDlgItem(h, kArtworkFrame), (DWORD)OBJID_CLIENT,
+                                   IID_IAccessible, (void**)&accessible);
             if (SUCCEEDED(found)) {
                 VARIANT self, value;
                 VariantInit(&self);
@@ -265,6 +273,7 @@ TEST_F(PageBaseTest, ArtworkFrameIsAGraphicToScreenReaders) {
                     role = value.lVal;
                 accessible->Release();
             }
+            if (oleacc) FreeLibrary(oleacc);
         })
         .Click(kNextButton);
     page.RunPage();
