@@ -1,6 +1,7 @@
 #include "pages/answeringmachinepage.h"
 
 #include "common/expand.h"
+#include "pages/fieldtext.h"
 #include "pages/policylock.h"
 #include "resources/resource_ids.h"
 #include "road/road.h"
@@ -67,7 +68,7 @@ BOOL AnsweringMachinePage::OnInitDialog() {
     if (yesText.LoadEx(IDS_TAM_YES_TEXT, kNameRangeFirst, StandardValueFlags, nullptr))
         SetDlgItemText(IDC_TAM_YES_TEXT, FormatWithText(yesText, number));
     LockHeldValue(*this, PolicyTAM, {IDC_TAM_YES, IDC_TAM_NO, IDC_TAM_YES_TEXT});
-    return TRUE;
+    return StartOnFirstAnswer(*this);
 }
 
 void AnsweringMachinePage::OnCancel() { WizardPage::OnCancel(); }

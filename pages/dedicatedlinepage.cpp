@@ -1,5 +1,6 @@
 #include "pages/dedicatedlinepage.h"
 
+#include "pages/fieldtext.h"
 #include "pages/policylock.h"
 #include "resources/resource_ids.h"
 #include "road/road.h"
@@ -31,7 +32,7 @@ BOOL DedicatedLinePage::OnInitDialog() {
     LineIndex = FaxSettings.DedicatedLine == 0 ? 1 : 0;
     UpdateData(FALSE);
     LockHeldValue(*this, PolicyDedicatedLine, {IDC_LINE_DEDICATED, IDC_LINE_SHARED});
-    return TRUE;
+    return StartOnFirstAnswer(*this);
 }
 
 void DedicatedLinePage::OnFirstButton() { UpdateData(TRUE); }

@@ -1,5 +1,6 @@
 #include "pages/deviceoptionpage.h"
 
+#include "pages/fieldtext.h"
 #include "pages/policylock.h"
 #include "resources/resource_ids.h"
 #include "road/road.h"
@@ -28,7 +29,7 @@ void DeviceOptionPage::DoDataExchange(CDataExchange* dx) {
 BOOL DeviceOptionPage::OnInitDialog() {
     WizardPage::OnInitDialog();
     LockHeldValue(*this, PolicyDeviceOption, {IDC_OPTION_YES, IDC_OPTION_NO});
-    return TRUE;
+    return StartOnFirstAnswer(*this);
 }
 
 void DeviceOptionPage::OnFirstButton() { UpdateData(TRUE); }

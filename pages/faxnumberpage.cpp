@@ -33,7 +33,7 @@ BOOL FaxNumberPage::OnInitDialog() {
     LockHeldValue(*this, PolicyFaxNumber, {IDC_FAX_NUMBER});
     NextId = IDD_VOICE_NUMBER;
     BackId = 0;
-    return TRUE;
+    return StartOnFirstAnswer(*this);
 }
 
 void FaxNumberPage::OnNext() {

@@ -24,3 +24,12 @@ BOOL StartOnNext(CDialog& page) {
     page.GotoDlgCtrl(next);
     return FALSE;
 }
+
+BOOL StartOnFirstAnswer(CDialog& page) {
+    HWND first = ::GetNextDlgTabItem(page.m_hWnd, nullptr, FALSE);
+    int id = first ? ::GetDlgCtrlID(first) : 0;
+    // Every answer locked by a policy: the first tab stop would be Back, and
+    // Enter would go back.
+    if (id == kBackButton || id == kNextButton || id == IDCANCEL) return StartOnNext(page);
+    return TRUE;
+}

@@ -18,3 +18,6 @@ void RefuseField(CDialog& page, UINT textId, UINT captionId, CWnd& field);
 // stands in the tab order, so that Enter goes on. Returns what OnInitDialog
 // returns once it has set the focus.
 BOOL StartOnNext(CDialog& page);
+// The focus on the page's first answer that can be changed, else on Next;
+// what OnInitDialog returns.
+BOOL StartOnFirstAnswer(CDialog& page);

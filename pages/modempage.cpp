@@ -1,5 +1,6 @@
 #include "pages/modempage.h"
 
+#include "pages/fieldtext.h"
 #include "pages/policylock.h"
 #include "resources/resource_ids.h"
 #include "road/road.h"
@@ -25,7 +26,7 @@ void ModemPage::DoDataExchange(CDataExchange* dx) {
 BOOL ModemPage::OnInitDialog() {
     WizardPage::OnInitDialog();
     LockHeldValue(*this, PolicyModem, {IDC_MODEM_YES, IDC_MODEM_NO});
-    return TRUE;
+    return StartOnFirstAnswer(*this);
 }
 
 void ModemPage::OnCancel() { WizardPage::OnCancel(); }

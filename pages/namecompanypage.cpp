@@ -35,7 +35,7 @@ BOOL NameCompanyPage::OnInitDialog() {
     CompanyField.LimitText(RoadCompanyLimit);
     LockHeldValue(*this, PolicyUserName, {IDC_USER_NAME});
     LockHeldValue(*this, PolicyCompany, {IDC_COMPANY});
-    return TRUE;
+    return StartOnFirstAnswer(*this);
 }
 
 void NameCompanyPage::StoreFields() {

@@ -1,5 +1,6 @@
 #include "pages/samenumberpage.h"
 
+#include "pages/fieldtext.h"
 #include "pages/policylock.h"
 #include "resources/resource_ids.h"
 #include "road/road.h"
@@ -26,7 +27,7 @@ void SameNumberPage::DoDataExchange(CDataExchange* dx) {
 BOOL SameNumberPage::OnInitDialog() {
     WizardPage::OnInitDialog();
     LockHeldValue(*this, PolicyDedicatedLine, {IDC_SAME_DEDICATED, IDC_SAME_SHARED});
-    return TRUE;
+    return StartOnFirstAnswer(*this);
 }
 
 void SameNumberPage::OnFirstButton() { UpdateData(TRUE); }

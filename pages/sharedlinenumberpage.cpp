@@ -32,7 +32,7 @@ BOOL SharedLineNumberPage::OnInitDialog() {
     NumberField.LimitText(RoadNumberLimit);
     // The shared line's one number is the fax number.
     LockHeldValue(*this, PolicyFaxNumber, {IDC_SHARED_NUMBER});
-    return TRUE;
+    return StartOnFirstAnswer(*this);
 }
 
 void SharedLineNumberPage::OnNext() {

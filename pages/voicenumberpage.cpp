@@ -33,7 +33,7 @@ BOOL VoiceNumberPage::OnInitDialog() {
     LockHeldValue(*this, PolicyVoiceNumber, {IDC_VOICE_NUMBER});
     NextId = IDD_MODEM;
     BackId = IDD_FAX_NUMBER;
-    return TRUE;
+    return StartOnFirstAnswer(*this);
 }
 
 void VoiceNumberPage::OnNext() {

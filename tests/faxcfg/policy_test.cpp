@@ -217,6 +217,10 @@ TEST(Policy, LockedValuesHoldOnEveryRoad) {
                 }
                 EXPECT_EQ(lockedHere, IsWindowVisible(GetDlgItem(page, IDC_POLICY_NOTE)) != 0)
                     << name << ": the administrator's note";
+                // Each locked page here has every answer locked: Enter must go on.
+                if (lockedHere) {
+                    EXPECT_EQ(IDC_NEXT, GetDlgCtrlID(wizdrive::FocusOf(page))) << name;
+                }
             };
             wizdrive::RoadReport report;
             ASSERT_NO_FATAL_FAILURE(
