@@ -47,18 +47,15 @@ std::vector<std::string> NameList(const std::vector<char>& list) {
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
-// The policy's value of the key, quoted as the log shows it; null when no
-// policy holds the key.
-const char* HeldByPolicy(const char* key) {
-    static std::string shown;
+// The policy's value of the key as the log shows it; empty when no policy
+// holds the key.
+std::string HeldByPolicy(const char* key) {
     for (int i = 0; i < PolicyValueCount; ++i) {
         if (lstrcmpiA(kPolicyValues[i].Name, key) != 0 || !PolicyHolds((PolicyValue)i)) continue;
-        shown = kPolicyValues[i].Kind == PolicyText
-                    ? Quoted((const char*)ActivePolicies.Text[i])
-                    : std::string(ActivePolicies.Flag[i] ? "1" : "0");
-        return shown.c_str();
+        if (kPolicyValues[i].Kind == PolicyText) return Quoted((const char*)ActivePolicies.Text[i]);
+        return ActivePolicies.Flag[i] ? "1" : "0";
     }
-    return nullptr;
+    return std::string();
 }
 
 }  // namespace
@@ -102,7 +99,8 @@ RoadAnswers TakeAnswers(const std::string& path, const AnswerFile& file, const R
             continue;
         }
         std::string value = ReadValue(path, key);
-        if (const char* held = HeldByPolicy(rule->Name)) {
+        std::string held = HeldByPolicy(rule->Name);
+        if (!held.empty()) {
             kept->push_back(std::string(rule->Name) + ": kept the policy's value " + held +
                             ", not the answer file's " + Quoted(value));
             continue;
