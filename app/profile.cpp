@@ -39,6 +39,15 @@ int ReadIniBool(const char* section, const char* key, int defaultValue, const ch
     return ParseYesNo(value, defaultValue);
 }
 
+std::string ProfileValueText(const std::string& value) {
+    // The reading functions drop one pair of quotes around a value, and blanks
+    // at either end: a pair of double quotes of its own keeps both.
+    bool quoted = !value.empty() && (value.front() == '"' || value.front() == '\'' ||
+                                     value.front() == ' ' || value.back() == ' ' ||
+                                     value.front() == '\t' || value.back() == '\t');
+    return quoted ? "\"" + value + "\"" : value;
+}
+
 BOOL WriteIniString(const char* section, const char* key, const char* value, const char* file) {
     if (NoFile(file)) return FALSE;
     if (!value) return WritePrivateProfileStringA(section, key, value, file);
@@ -46,7 +55,7 @@ BOOL WriteIniString(const char* section, const char* key, const char* value, con
     // section header of its own: the value stays one line, whatever it holds.
     std::string line(value);
     BlankControlChars(&line[0]);
-    return WritePrivateProfileStringA(section, key, line.c_str(), file);
+    return WritePrivateProfileStringA(section, key, ProfileValueText(line).c_str(), file);
 }
 
 BOOL WriteIniFlag(const char* section, const char* key, int flag, int numeric, const char* file) {

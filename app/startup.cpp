@@ -16,7 +16,10 @@ namespace {
 // Registry section of the model's environment values.
 const WORD kEnvSection = 17;
 const char kRegistrationIni[] = "KLCV_REG.INI";
-const char kSetupLockName[] = "CorvantisFaxSetupRunning";
+// One for the whole computer: the installer runs faxcfg in the services'
+// session, beside the wizard on a person's desktop or another administrator's
+// remote session.
+const char kSetupLockName[] = "Global\\CorvantisFaxSetupRunning";
 
 // Kept from start-up to exit; the second client is there only to be held.
 DA_HANDLE SecondClient = 0;

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "app/profile.h"
 #include "common/util.h"
 #include "settings/policy.h"
 
@@ -106,16 +107,20 @@ RoadAnswers TakeAnswers(const std::string& path, const AnswerFile& file, const R
             continue;
         }
         if (rule->Kind == TextKey) {
-            RoadTypedFault fault = CheckTyped(rule->Field, value.c_str());
+            CString* target = rule->Field == RoadNameField      ? &answers.UserName
+                              : rule->Field == RoadCompanyField ? &answers.Company
+                              : lstrcmpiA(rule->Name, "FaxNumber") == 0 ? &answers.FaxNumber
+                                                                        : &answers.VoiceNumber;
+            // The value the wizard shows and would store as it is (a long
+            // registered owner, say) is no new answer: an exported file
+            // applies on the PC it came from.
+            bool unchanged = value == (const char*)*target;
+            RoadTypedFault fault = unchanged ? RoadTypedFits : CheckTyped(rule->Field, value.c_str());
             if (fault) {
                 refused->push_back({rule->Name, Quoted(value) + " " +
                                                     TypedFaultText(fault, rule->Field)});
                 continue;
             }
-            CString* target = rule->Field == RoadNameField      ? &answers.UserName
-                              : rule->Field == RoadCompanyField ? &answers.Company
-                              : lstrcmpiA(rule->Name, "FaxNumber") == 0 ? &answers.FaxNumber
-                                                                        : &answers.VoiceNumber;
             *target = value.c_str();
             applied->push_back(std::string(rule->Name) + " = " + Quoted(value));
             continue;
@@ -183,11 +188,8 @@ bool WriteAnswerFile(const std::string& path, const RoadAnswers& answers,
     };
     if (deviceOptionAsked) entries.push_back({"DeviceOption", answers.DeviceOption ? "1" : "0"});
     for (const Entry& entry : entries) {
-        // Quoted, so that blanks at either end would come back as they went.
-        std::string value = entry.value;
-        if (!value.empty() && (value.front() == ' ' || value.back() == ' ' ||
-                               value.front() == '"'))
-            value = "\"" + value + "\"";
+        // Quoted where reading would drop quotes or blanks at either end.
+        std::string value = ProfileValueText(entry.value);
         if (!WritePrivateProfileStringA(kSection, entry.key, value.c_str(), path.c_str()))
             return false;
     }

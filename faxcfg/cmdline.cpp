@@ -86,9 +86,20 @@ FaxcfgOptions ParseFaxcfgOptions(const std::vector<std::string>& arguments) {
             options.Action = ActionHelp;
             return options;
         }
-        bool answers = SameOption(option, "answers"), exportFile = SameOption(option, "export");
+        struct Named {
+            const char* name;
+            FaxcfgAction action;
+        };
+        const Named actions[] = {{"answers", ActionAnswers},
+                                 {"export", ActionExport},
+                                 {"check", ActionCheck},
+                                 {"restore", ActionRestore}};
+        FaxcfgAction action = ActionNone;
+        for (const Named& named : actions)
+            if (SameOption(option, named.name)) action = named.action;
         bool device = SameOption(option, "device"), log = SameOption(option, "log");
-        if (!answers && !exportFile && !device && !log) {
+        bool backup = SameOption(option, "backup");
+        if (action == ActionNone && !device && !log && !backup) {
             options.Error = "unknown option " + option;
             break;
         }
@@ -97,13 +108,19 @@ FaxcfgOptions ParseFaxcfgOptions(const std::vector<std::string>& arguments) {
             break;
         }
         const std::string& value = arguments[++i];
-        if (answers || exportFile) {
+        if (action != ActionNone) {
             if (options.Action != ActionNone) {
-                options.Error = "only one of /answers and /export, once";
+                options.Error = "only one of /answers, /export, /check and /restore, once";
                 break;
             }
-            options.Action = answers ? ActionAnswers : ActionExport;
+            options.Action = action;
             options.File = value;
+        } else if (backup) {
+            if (!options.Backup.empty()) {
+                options.Error = "/backup given twice";
+                break;
+            }
+            options.Backup = value;
         } else if (device) {
             char* end = nullptr;
             errno = 0;
@@ -125,6 +142,8 @@ FaxcfgOptions ParseFaxcfgOptions(const std::vector<std::string>& arguments) {
         }
     }
     if (options.Error.empty() && options.Action == ActionNone)
-        options.Error = "/answers <file> or /export <file> is needed";
+        options.Error = "/answers, /export, /check or /restore is needed";
+    if (options.Error.empty() && !options.Backup.empty() && options.Action != ActionAnswers)
+        options.Error = "/backup goes with /answers only";
     return options;
 }

@@ -10,11 +10,12 @@
 // that looks like a backslash or a quote is neither.
 std::vector<std::string> SplitCommandLine(const char* commandLine);
 
-enum FaxcfgAction { ActionNone, ActionHelp, ActionAnswers, ActionExport };
+enum FaxcfgAction { ActionNone, ActionHelp, ActionAnswers, ActionExport, ActionCheck, ActionRestore };
 
 struct FaxcfgOptions {
     FaxcfgAction Action = ActionNone;
-    std::string File;  // the answer file read or written
+    std::string File;    // the answer file read or written; the folder /restore reads
+    std::string Backup;  // /answers: the folder that keeps what was stored before
     std::string Log;
     bool DeviceGiven = false;
     long DeviceId = 0;
@@ -22,6 +23,7 @@ struct FaxcfgOptions {
 };
 
 // Options start with "/" or "-" and are read without regard to case; the
-// argument after /answers, /export, /device and /log is their value, even
-// when it starts with "-".
+// argument after /answers, /export, /check, /restore, /backup, /device and
+// /log is their value, even when it starts with "-". /backup goes with
+// /answers only.
 FaxcfgOptions ParseFaxcfgOptions(const std::vector<std::string>& arguments);

@@ -12,11 +12,14 @@
 #include "common/expand.h"
 #include "common/logfile.h"
 #include "common/resmodule.h"
+#include "common/registry/devices.h"
 #include "faxcfg/answers.h"
+#include "faxcfg/backup.h"
 #include "faxcfg/cmdline.h"
 #include "framework/resource.h"
 #include "maker/uiext/uiext.h"
 #include "road/road.h"
+#include "road/setupmarks.h"
 #include "settings/faxsettings.h"
 #include "settings/policy.h"
 
@@ -30,32 +33,50 @@ enum ExitCode {
     ExitRefused = 4,
     ExitAnotherCopy = 5,
     ExitDeviceNotReached = 6,
+    ExitDeviceNotRegistered = 7,
+    ExitNotStored = 8,
+    ExitDiffers = 9,
 };
 
 const char kUsage[] =
     "Sets up the fax of the printer without the wizard.\n"
     "\n"
-    "faxcfg /answers <file> [/device <id>] [/log <file>]\n"
+    "faxcfg /answers <file> [/device <id>] [/log <file>] [/backup <folder>]\n"
     "    Applies the answer file to the printer (default: the default printer)\n"
-    "    and stores what the wizard stores when it is finished.\n"
+    "    and stores what the wizard stores when it is finished. Nothing is\n"
+    "    written when everything already holds the answers. /backup first keeps\n"
+    "    what is stored in the folder, for /restore.\n"
+    "faxcfg /check <file> [/device <id>] [/log <file>]\n"
+    "    Changes nothing: tells whether the settings files, the registry mark and\n"
+    "    (when it can be reached) the printer hold what /answers would store,\n"
+    "    one line for each value that differs.\n"
     "faxcfg /export <file> [/device <id>] [/log <file>]\n"
     "    Writes the settings as they stand as an answer file.\n"
+    "faxcfg /restore <folder> [/log <file>]\n"
+    "    Puts back what /answers /backup kept in the folder.\n"
     "faxcfg /?\n"
     "    Shows this text.\n"
     "\n"
     "Answer file: section [Fax], keys UserName, Company, FaxNumber, VoiceNumber,\n"
     "DedicatedLine, TAM, Modem, DeviceOption (1/0 or Yes/No). A missing key keeps\n"
     "the value the wizard would show. Answers are refused, not cut, when a field\n"
-    "of the wizard would not take them; then nothing is stored.\n"
+    "of the wizard would not take them; then nothing is stored. A value that\n"
+    "starts with a quote or has blanks at either end is written in double quotes.\n"
     "\n"
     "Exit codes:\n"
-    "  0  stored everywhere (or written, for /export)\n"
+    "  0  stored everywhere (or written, for /export; holds the answers, for\n"
+    "     /check; put back, for /restore)\n"
     "  1  usage error\n"
     "  2  the language files or the product's settings file cannot be found\n"
-    "  3  the answer file is missing or unreadable (for /export: cannot be written)\n"
+    "  3  the answer file is missing or unreadable (for /export: cannot be written;\n"
+    "     for /restore: the folder holds no complete backup)\n"
     "  4  an answer was refused; nothing was stored\n"
     "  5  the setup wizard or another faxcfg is running\n"
-    "  6  stored in the files, but the printer could not be reached\n";
+    "  6  stored in the files, but the printer could not be reached or refused\n"
+    "     values; the wizard's reminder stays, run faxcfg again with the printer on\n"
+    "  7  the printer is not registered on this computer; nothing was stored\n"
+    "  8  a value could not be stored (it does not read back as written)\n"
+    "  9  /check: a value differs from what the answers would store\n";
 
 // One line per event, into the log file when one is given, and on the console.
 class Log {
@@ -132,7 +153,9 @@ void LogPolicies(Log& log) {
         log.Line("policy DeviceOption ignored: " + DeviceName() + " does not report the option");
 }
 
-int Apply(const FaxcfgOptions& options, Log& log) {
+// The answer file taken over the settings as loaded, along the road; the
+// exit code when they cannot be (nothing is stored then), else 0.
+int TakeAnswerFile(const FaxcfgOptions& options, Log& log) {
     std::string path = FullPath(options.File);
     AnswerFile file = ReadAnswerFile(path);
     if (file.State == AnswerFileMissing) {
@@ -166,21 +189,88 @@ int Apply(const FaxcfgOptions& options, Log& log) {
     }
     for (const std::string& line : applied) log.Line("applied " + line);
     for (const std::string& line : ignored) log.Line("ignored " + line);
+    return ExitStored;
+}
 
+// What differs between what the end would store now and what is stored,
+// the registry mark included: one line each.
+std::vector<std::string> Differences() {
+    SettleRoad();
+    std::vector<std::string> lines;
+    for (const StoredDifference& d : FaxSettings.CompareFaxSettings(FaxSettings.PlanFaxSettings()))
+        lines.push_back(d.Where + ": stored \"" + d.Stored + "\", wanted \"" + d.Wanted + "\"");
+    std::string mark = ReadRunSetupWizard();
+    if (mark != "0")
+        lines.push_back("registry mark RunSetupWizard: stored \"" + mark + "\", wanted \"0\"");
+    return lines;
+}
+
+int Apply(const FaxcfgOptions& options, Log& log) {
+    if (int code = TakeAnswerFile(options, log)) return code;
+    // A PC that already holds the answers is left as it is: a detection
+    // script's remediation run twice changes nothing the second time.
+    std::string summary = std::string(FaxSettings.DataDir) + "\\summary.txt";
+    if (DeviceReached() && Differences().empty() &&
+        GetFileAttributesA(summary.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        log.Line("the settings and " + DeviceName() + " already hold these answers; nothing changed");
+        return ExitStored;
+    }
+    if (!options.Backup.empty()) {
+        std::string why;
+        if (!SaveBackup(FullPath(options.Backup), &why)) {
+            log.Line(why + "; nothing stored");
+            return ExitNotStored;
+        }
+        log.Line("kept what was stored in " + FullPath(options.Backup));
+    }
+
+    std::string mark = ReadRunSetupWizard();
     SummarizeRoad();
     bool deviceTookAll = StoreRoad();
-    log.Line("stored in " + std::string(FaxSettings.ProdIniFile) + " [Setup]");
-    log.Line("stored in " + std::string(FaxSettings.DeviceIniPath) + " [Device: " +
-             std::to_string(FaxSettings.DeviceId) + "]");
-    log.Line("stored the registry mark RunSetupWizard = 0");
-    log.Line("stored the summary in " + std::string(FaxSettings.DataDir) + "\\summary.txt");
+    // The wizard's reminder brings the answers to the printer later.
+    if (!deviceTookAll) WriteRunSetupWizard(mark);
+
+    std::vector<StoredDifference> differences =
+        FaxSettings.CompareFaxSettings(FaxSettings.PlanFaxSettings());
+    bool filesHold = true;
+    for (const StoredDifference& d : differences) {
+        if (d.Where.compare(0, 8, "printer ") == 0) continue;  // its own result below
+        log.Line("not stored: " + d.Where + " holds \"" + d.Stored + "\", not \"" + d.Wanted + "\"");
+        filesHold = false;
+    }
+    std::string wantedMark = deviceTookAll ? "0" : mark;
+    if (ReadRunSetupWizard() != wantedMark) {
+        log.Line("not stored: the registry mark RunSetupWizard = " + wantedMark);
+        filesHold = false;
+    }
+    if (filesHold) {
+        log.Line("stored in " + std::string(FaxSettings.ProdIniFile) + " [Setup]");
+        log.Line("stored in " + std::string(FaxSettings.DeviceIniPath) + " [Device: " +
+                 std::to_string(FaxSettings.DeviceId) + "]");
+        log.Line(deviceTookAll ? "stored the registry mark RunSetupWizard = 0"
+                               : "kept the registry mark RunSetupWizard = " + mark +
+                                     ": the wizard's reminder stays");
+        log.Line("stored the summary in " + std::string(FaxSettings.DataDir) + "\\summary.txt");
+    }
     if (!deviceTookAll) {
         log.Line("not stored in " + DeviceName() + ": " +
                  (DeviceReached() ? "it refused values" : "it cannot be reached") +
-                 "; run faxcfg again with the printer on");
-        return ExitDeviceNotReached;
+                 "; run faxcfg again with the printer on, or the setup wizard");
+    } else {
+        log.Line("stored in " + DeviceName());
     }
-    log.Line("stored in " + DeviceName());
+    if (!filesHold) return ExitNotStored;
+    return deviceTookAll ? ExitStored : ExitDeviceNotReached;
+}
+
+int Check(const FaxcfgOptions& options, Log& log) {
+    if (int code = TakeAnswerFile(options, log)) return code;
+    std::vector<std::string> lines = Differences();
+    for (const std::string& line : lines) log.Line("differs: " + line);
+    if (!lines.empty()) return ExitDiffers;
+    log.Line(DeviceReached() ? "the settings and " + DeviceName() + " hold these answers"
+                             : "the settings hold these answers; " + DeviceName() +
+                                   " cannot be reached and was not compared");
     return ExitStored;
 }
 
@@ -195,6 +285,38 @@ int Export(const FaxcfgOptions& options, Log& log) {
     }
     log.Line("settings of " + DeviceName() + " written to " + path);
     return ExitStored;
+}
+
+int Restore(const FaxcfgOptions& options, Log& log) {
+    std::vector<std::string> lines;
+    RestoreResult result = RestoreBackup(FullPath(options.File), &lines);
+    for (const std::string& line : lines) log.Line(line);
+    switch (result) {
+    case RestoreDone: return ExitStored;
+    case RestoreNoBackup: return ExitNoAnswerFile;
+    case RestoreDeviceMissed: return ExitDeviceNotReached;
+    default: return ExitNotStored;
+    }
+}
+
+// Whether the device has a registration: a printer that is not installed
+// must not get settings in the product's files.
+struct DeviceSearch {
+    long DeviceId;
+    bool Found;
+};
+
+int MatchDevice(HKEY, long deviceId, WORD, WORD, const char*, short, WORD, const char*,
+                void* search) {
+    DeviceSearch* s = (DeviceSearch*)search;
+    s->Found |= deviceId == s->DeviceId;
+    return 1;
+}
+
+bool DeviceRegistered(long deviceId) {
+    DeviceSearch search = {deviceId, false};
+    if (deviceId != 0) EnumDevices(MatchDevice, &search);
+    return search.Found;
 }
 
 }  // namespace
@@ -215,6 +337,11 @@ int main() {
         log.Line("the setup wizard or another faxcfg is running; nothing done");
         return ExitAnotherCopy;
     }
+    // /restore works on the printer the backup was made for.
+    if (options.Action == ActionRestore) {
+        options.DeviceGiven = true;
+        options.DeviceId = BackupDevice(FullPath(options.File));
+    }
     int code;
     {
         Session session(options);
@@ -222,8 +349,16 @@ int main() {
             log.Line("the language files or the product's settings file cannot be found; "
                      "nothing done");
             code = ExitNoLanguageFiles;
+        } else if (options.Action != ActionRestore && !DeviceRegistered(FaxSettings.DeviceId)) {
+            log.Line(DeviceName() + " is not registered on this computer; nothing done");
+            code = ExitDeviceNotRegistered;
         } else {
-            code = options.Action == ActionAnswers ? Apply(options, log) : Export(options, log);
+            switch (options.Action) {
+            case ActionAnswers: code = Apply(options, log); break;
+            case ActionCheck: code = Check(options, log); break;
+            case ActionRestore: code = Restore(options, log); break;
+            default: code = Export(options, log); break;
+            }
         }
     }
     ReleaseSetupLock();

@@ -132,6 +132,8 @@ RoadRefusal ApplyAnswers(const RoadAnswers& answers) {
 
 void SummarizeRoad() { WriteSummaryReport(); }
 
+void SettleRoad() { SettleAnswering(); }
+
 bool StoreRoad() {
     // In the wizard's order: Finish marks setup as run, then the end saves.
     ClearRunSetupWizard();

@@ -68,6 +68,9 @@ RoadRefusal ApplyAnswers(const RoadAnswers& answers);
 // The summary page: settles RingsToAnswer and AutoAnswer from the line
 // answers and the device, and writes "summary.txt".
 void SummarizeRoad();
+// The same reckoning without the report, for a program that compares what
+// the end would store with what is stored.
+void SettleRoad();
 
 // Everything the wizard stores when it is finished: the mark that setup has
 // run, and the settings in the INI files, the registry and the device.

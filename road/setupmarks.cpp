@@ -30,6 +30,17 @@ decltype(&LaunchLink) LinkLauncher() {
 
 void ClearRunSetupWizard() { WriteRegString(kInstallSection, 0, "RunSetupWizard", "0"); }
 
+std::string ReadRunSetupWizard() {
+    char value[256] = "";
+    if (ReadRegString(kInstallSection, 0, "RunSetupWizard", value, sizeof value) <= 0) return "1";
+    return value;
+}
+
+bool WriteRunSetupWizard(const std::string& value) {
+    return WriteRegString(kInstallSection, 0, "RunSetupWizard", value.c_str()) ==
+           (short)value.size();
+}
+
 int LaunchPendingRegistration() {
     char value[10] = "";
     if (ReadRegString(kInstallSection, 0, "RunRegistration", value, sizeof value) <= 0) return 0;

@@ -1,6 +1,7 @@
 #include "settings/faxsettings.h"
 
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include "app/profile.h"
@@ -141,10 +142,7 @@ int CFaxSettings::LoadFaxSettings() {
     return 1;
 }
 
-int CFaxSettings::SaveFaxSettings(int* deviceTookAll) {
-    if (deviceTookAll) *deviceTookAll = 0;
-    const char* ini = ProdIniFile;
-    const char* reg = DeviceIniPath;
+std::vector<StoredValue> CFaxSettings::PlanFaxSettings() {
     char section[64];
     snprintf(section, sizeof section, "Device: %ld", DeviceId);
 
@@ -153,15 +151,20 @@ int CFaxSettings::SaveFaxSettings(int* deviceTookAll) {
     Company = OneLine(Company);
     FaxNumber = OneLine(FaxNumber);
     VoiceNumber = OneLine(VoiceNumber);
-    CString name = CutWhole(UserName, 255);
-    CString company = CutWhole(Company, 255);
-    CString voice = CutWhole(VoiceNumber, 255);
+    std::string name = (const char*)CutWhole(UserName, 255);
+    std::string company = (const char*)CutWhole(Company, 255);
+    std::string voice = (const char*)CutWhole(VoiceNumber, 255);
+    std::string fax = (const char*)FaxNumber;
 
-    WriteIniString(kSetup, "UserName", name, ini);
-    WriteIniString(kSetup, "TTIName", name, ini);
-    WriteIniString(section, "UserName", name, reg);
-
-    WriteIniString(kSetup, "Company", company, ini);
+    std::vector<StoredValue> plan;
+    auto ini = [&](StoredPlace place, const char* iniSection, const char* key,
+                   const std::string& value) {
+        plan.push_back({place, iniSection, key, 0, value});
+    };
+    ini(StoredProductIni, kSetup, "UserName", name);
+    ini(StoredProductIni, kSetup, "TTIName", name);
+    ini(StoredRegistrationIni, section, "UserName", name);
+    ini(StoredProductIni, kSetup, "Company", company);
 
     const struct {
         const char* key;
@@ -170,34 +173,91 @@ int CFaxSettings::SaveFaxSettings(int* deviceTookAll) {
                  {"DistinctiveRing", DistinctiveRing},
                  {"TAM", TAM},
                  {"Modem", Modem}};
-    for (const auto& f : flags) WriteIniFlag(kSetup, f.key, f.value, 1, ini);
-    for (const auto& f : flags) WriteIniFlag(section, f.key, f.value, 1, reg);
+    for (const auto& f : flags) ini(StoredProductIni, kSetup, f.key, f.value ? "1" : "0");
+    for (const auto& f : flags) ini(StoredRegistrationIni, section, f.key, f.value ? "1" : "0");
 
-    WriteIniString(kSetup, "FaxNumber", FaxNumber, ini);
-    WriteIniString(kSetup, "TTIFaxNumber", FaxNumber, ini);
-    WriteIniString(section, "FaxNumber", FaxNumber, reg);
+    ini(StoredProductIni, kSetup, "FaxNumber", fax);
+    ini(StoredProductIni, kSetup, "TTIFaxNumber", fax);
+    ini(StoredRegistrationIni, section, "FaxNumber", fax);
+    ini(StoredProductIni, kSetup, "VoiceNumber", voice);
+    ini(StoredRegistrationIni, section, "SoftwareVersion", kSoftwareVersion);
 
-    WriteIniString(kSetup, "VoiceNumber", voice, ini);
-    WriteIniString(section, "SoftwareVersion", kSoftwareVersion, reg);
-
-    if (DeviceClient == 0 || ObjectChannel == 0) return 1;
-
-    int took = 1;
-    took &= SetObjectLong(DeviceClient, kObjRingsToAnswer, RingsToAnswer);
-    took &= SetObjectShort(DeviceClient, kObjAutoAnswer, AutoAnswer ? 2 : 1);
+    if (DeviceClient == 0 || ObjectChannel == 0) return plan;
+    auto device = [&](StoredPlace place, const char* name, WORD object, const std::string& value) {
+        plan.push_back({place, "", name, object, value});
+    };
+    device(StoredDeviceLong, "RingsToAnswer", kObjRingsToAnswer, std::to_string(RingsToAnswer));
+    device(StoredDeviceShort, "AutoAnswer", kObjAutoAnswer, AutoAnswer ? "2" : "1");
     // The device fields hold 21 and 26 bytes. A character cut in half there
     // would still reach the device as a whole "?", so the device would show
     // one character more than the same cut everywhere else.
-    took &= SetObjectText(DeviceClient, kObjFaxNumber, CutWhole(FaxNumber, 21));
-    took &= SetObjectText(DeviceClient, kObjUserName, CutWhole(UserName, 26));
+    device(StoredDeviceText, "FaxNumber", kObjFaxNumber, (const char*)CutWhole(FaxNumber, 21));
+    device(StoredDeviceText, "UserName", kObjUserName, (const char*)CutWhole(UserName, 26));
     if (DistinctiveRing == 0) RingPatternIndex = kNoDistinctiveRingIndex;
     // An index outside the table means the device has a pattern of its own.
     if (RingPatternIndex >= 0 && RingPatternIndex < RingPatternCount)
-        took &= SetObjectEnum(DeviceClient, kObjRingPattern, RingPatternTable[RingPatternIndex]);
-    took &= SetObjectShort(DeviceClient, kObjDeviceOption,
-                           DeviceOptionSupported == 0 ? 1 : (DeviceOption ? 2 : 1));
-    if (deviceTookAll) *deviceTookAll = took;
+        device(StoredDeviceEnum, "RingPattern", kObjRingPattern,
+               std::to_string(RingPatternTable[RingPatternIndex]));
+    device(StoredDeviceShort, "DeviceOption", kObjDeviceOption,
+           DeviceOptionSupported == 0 ? "1" : (DeviceOption ? "2" : "1"));
+    return plan;
+}
+
+int CFaxSettings::SaveFaxSettings(int* deviceTookAll) {
+    if (deviceTookAll) *deviceTookAll = 0;
+    std::vector<StoredValue> plan = PlanFaxSettings();
+    const char* files[] = {ProdIniFile, DeviceIniPath};
+    bool device = false;
+    int took = 1;
+    for (const StoredValue& v : plan) {
+        long number = strtol(v.Value.c_str(), nullptr, 10);
+        switch (v.Place) {
+        case StoredProductIni:
+        case StoredRegistrationIni:
+            WriteIniString(v.Section.c_str(), v.Key.c_str(), v.Value.c_str(), files[v.Place]);
+            continue;
+        case StoredDeviceText: took &= SetObjectText(DeviceClient, v.Object, v.Value.c_str()); break;
+        case StoredDeviceLong: took &= SetObjectLong(DeviceClient, v.Object, number); break;
+        case StoredDeviceShort: took &= SetObjectShort(DeviceClient, v.Object, number); break;
+        case StoredDeviceEnum: took &= SetObjectEnum(DeviceClient, v.Object, number); break;
+        }
+        device = true;
+    }
+    if (deviceTookAll && device) *deviceTookAll = took;
     return 1;
+}
+
+std::vector<StoredDifference> CFaxSettings::CompareFaxSettings(const std::vector<StoredValue>& plan) {
+    std::vector<StoredDifference> differences;
+    const char* files[] = {ProdIniFile, DeviceIniPath};
+    bool device = DeviceClient != 0 && ObjectChannel != 0;
+    for (const StoredValue& v : plan) {
+        std::string stored, wanted = v.Value, where;
+        if (v.Place == StoredProductIni || v.Place == StoredRegistrationIni) {
+            std::vector<char> text(4096, '\0');
+            // A missing key reads as a text no stored value can be.
+            GetPrivateProfileStringA(v.Section.c_str(), v.Key.c_str(), "\x01", text.data(),
+                                     (DWORD)text.size(), files[v.Place]);
+            stored = text.data();
+            where = std::string(files[v.Place]) + " [" + v.Section + "] " + v.Key;
+            if (stored == "\x01") stored = "(none)";
+        } else {
+            if (!device) continue;
+            where = "printer " + std::to_string(DeviceId) + " " + v.Key;
+            if (v.Place == StoredDeviceText) {
+                char converted[256];
+                CopyReplacingDbcs(v.Value.c_str(), converted, 255);
+                wanted = converted;
+                stored = GetObjectText(DeviceClient, v.Object);
+            } else if (v.Place == StoredDeviceLong || v.Place == StoredDeviceEnum) {
+                stored = std::to_string(GetObjectLong(DeviceClient, v.Object));
+            } else {
+                stored = std::to_string(GetObjectShort(DeviceClient, v.Object));
+            }
+        }
+        if (stored != wanted) differences.push_back({where, stored, wanted});
+    }
+    return differences;
 }
 
 int SameNumberDigits(const char* first, const char* second) {

@@ -3,12 +3,41 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
+#include <vector>
+
 #include "framework/cstring.h"
 #include "framework/object.h"
 
 // Device ring pattern codes; code 7 (index 4) means no distinctive ring.
 const int RingPatternCount = 5;
 extern const long RingPatternTable[RingPatternCount];
+
+// One value the end of the wizard stores: where it goes, and the text or the
+// decimal number written there.
+enum StoredPlace {
+    StoredProductIni,
+    StoredRegistrationIni,
+    StoredDeviceText,
+    StoredDeviceLong,
+    StoredDeviceShort,
+    StoredDeviceEnum,
+};
+
+struct StoredValue {
+    StoredPlace Place;
+    std::string Section;  // an INI's section
+    std::string Key;      // an INI's key, or the name of the device's object
+    WORD Object;          // the device's object
+    std::string Value;
+};
+
+// A value that does not hold what was meant: where, what it holds, what it should.
+struct StoredDifference {
+    std::string Where;
+    std::string Stored;
+    std::string Wanted;
+};
 
 class CFaxSettings : public CObject {
 public:
@@ -19,6 +48,12 @@ public:
     // deviceTookAll, when given, tells whether the device took every value
     // (0 also when there was no device to write to); the wizard does not ask.
     int SaveFaxSettings(int* deviceTookAll = nullptr);
+    // What SaveFaxSettings writes now, in its order; the device's values only
+    // when it is connected. Settles the texts to one line as the save does.
+    std::vector<StoredValue> PlanFaxSettings();
+    // Reads back every planned value and gives those that differ; the
+    // device's only when it is connected.
+    std::vector<StoredDifference> CompareFaxSettings(const std::vector<StoredValue>& plan);
     int SameFaxAndVoiceNumber();
     WORD GetDefaultRings();
     WORD GetAnsweringMachineRings();

@@ -101,7 +101,7 @@ void FormatLine(char* line) {
 
 }  // namespace SummaryReport
 
-void WriteSummaryReport() {
+int SettleAnswering() {
     long machineRings = FaxSettings.GetAnsweringMachineRings();
     long defaultRings = FaxSettings.GetDefaultRings();
 
@@ -123,6 +123,11 @@ void WriteSummaryReport() {
         FaxSettings.AutoAnswer = 0;
         FaxSettings.RingsToAnswer = defaultRings;
     }
+    return row;
+}
+
+void WriteSummaryReport() {
+    int row = SettleAnswering();
     char section[16];
     snprintf(section, sizeof section, "summary%d", FaxSettings.Modem ? row * 2 - 1 : row * 2);
 

@@ -4,6 +4,9 @@
 #pragma once
 
 void WriteSummaryReport();
+// The report's reckoning alone: settles RingsToAnswer and AutoAnswer and
+// gives the row of the line arrangement (1 to 4) that picks its section.
+int SettleAnswering();
 
 namespace SummaryReport {
 // The summary's macros ("faxnum", "voicenum", "name", "company",

@@ -112,6 +112,15 @@ long DaUnregisterClient(DA_HANDLE client) {
 }
 
 long DaConnectDevice(DA_HANDLE client, long deviceId) {
+    // A slow printer keeps its caller waiting, not the other clients.
+    long delay = 0;
+    {
+        devsim::StoreLock store;
+        devsim::DeviceState state;
+        if (devsim::DeviceExists(deviceId) && devsim::LoadState(deviceId, state))
+            delay = state.answerDelayMs;
+    }
+    if (delay > 0) Sleep((DWORD)delay);
     std::lock_guard<std::mutex> guard(g_lock);
     Client* c = Find(client);
     if (!c) return DA_E_HANDLE;

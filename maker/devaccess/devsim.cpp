@@ -325,6 +325,7 @@ std::string FormatState(const DeviceState& s) {
     }
     out += "\r\nFailFromWrite=" + std::to_string(s.failFromWrite) + "\r\n";
     out += "WritesSeen=" + std::to_string(s.writesSeen) + "\r\n";
+    if (s.answerDelayMs) out += "AnswerDelay=" + std::to_string(s.answerDelayMs) + "\r\n";
     out += "[Objects]\r\n";
     for (const auto& o : s.objects)
         out += std::to_string(o.first) + "=" + std::to_string(o.second.type) + " " +
@@ -373,10 +374,12 @@ bool ParseState(const std::string& text, DeviceState& state) {
                 s.online = value != "0";
             } else if (key == "FailWrites") {
                 s.failWrites = !value.empty() && value != "0";
-            } else if (key == "FailFromWrite" || key == "WritesSeen") {
+            } else if (key == "FailFromWrite" || key == "WritesSeen" || key == "AnswerDelay") {
                 long n = 0;
                 if (!ParseLong(value, n) || n < 0) return false;
-                (key == "FailFromWrite" ? s.failFromWrite : s.writesSeen) = n;
+                (key == "FailFromWrite" ? s.failFromWrite
+                 : key == "WritesSeen"  ? s.writesSeen
+                                        : s.answerDelayMs) = n;
             } else if (key == "FailObjects") {
                 size_t p = 0;
                 while (p < value.size()) {

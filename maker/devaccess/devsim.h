@@ -22,6 +22,7 @@ struct DeviceState {
     long failFromWrite = 0;             // this write (1 = the first) and every later one
                                         // are refused; 0: none
     long writesSeen = 0;                // writes received since the switch was set
+    long answerDelayMs = 0;             // a connection is answered this late (a slow printer)
     std::map<unsigned, ObjectValue> objects;
     std::map<unsigned, long> params;
     std::map<unsigned, long> info;

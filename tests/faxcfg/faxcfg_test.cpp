@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tests/faxcfg/faxcfg_runs.h"
+#include "tests/support/test_support.h"
 
 using namespace wholetest;
 
@@ -56,6 +57,7 @@ TEST(Faxcfg, RefusedAnswersStoreNothing) {
         DeleteFileA(log.c_str());
         EXPECT_EQ(4u, RunFaxcfg(demo, "/answers " + Quoted(AnswerFile(dir, lines)) + " /log " +
                                           Quoted(log)));
+        EXPECT_EQ(4u, RunFaxcfg(demo, "/check " + Quoted(AnswerFile(dir, lines))));
         std::string text = wiztest::ReadFile(log);
         EXPECT_NE(std::string::npos, text.find(std::string("refused ") + c.key + ":")) << text;
         EXPECT_NE(std::string::npos, text.find("nothing stored")) << text;
@@ -126,11 +128,16 @@ TEST(Faxcfg, OfflinePrinterStoresTheFiles) {
     ASSERT_EQ("", demo.Error());
     demo.ChangeDevice(77, [](devsim::DeviceState& s) { s.online = false; });
     wiztest::TempDir dir;
-    EXPECT_EQ(6u, RunFaxcfg(demo, "/answers " + Quoted(AnswerFile(dir, kDedicatedAnswers))));
+    std::string reminder = demo.RegValue("Install", "RunSetupWizard");
+    ASSERT_NE("0", reminder);
+    std::string answers = Quoted(AnswerFile(dir, kDedicatedAnswers));
+    EXPECT_EQ(6u, RunFaxcfg(demo, "/answers " + answers));
     EXPECT_EQ("Dana Whitfield", demo.Setup("UserName"));
     EXPECT_EQ("+1 555 0100", DemoInstall::Registration(77, "FaxNumber"));
-    EXPECT_EQ("0", demo.RegValue("Install", "RunSetupWizard"));
+    // The wizard's reminder stays, to bring the answers to the printer.
+    EXPECT_EQ(reminder, demo.RegValue("Install", "RunSetupWizard"));
     EXPECT_TRUE(demo.Journal(77).empty());
+    EXPECT_EQ(9u, RunFaxcfg(demo, "/check " + answers));
 }
 
 // Only one program changes the settings at a time: faxcfg does not run
@@ -147,12 +154,15 @@ TEST(Faxcfg, OneCopyAtATime) {
         HWND page = StartAtWelcome(wizard, demo);
         ASSERT_NE(nullptr, page);
         EXPECT_EQ(5u, RunFaxcfg(demo, answers));
+        // The lock is the whole computer's, made with the product's security.
+        EXPECT_EQ(wiztest::ObjectAccess::Shared(MUTEX_ALL_ACCESS, SYNCHRONIZE | MUTEX_MODIFY_STATE),
+                  wiztest::ReadMutexAccess("Global\\CorvantisFaxSetupRunning"));
         CancelWizard(wizard, page);
     }
     ExpectSame(before, Capture(demo));
     {
         // What a running faxcfg holds.
-        HANDLE held = CreateMutexA(nullptr, FALSE, "CorvantisFaxSetupRunning");
+        HANDLE held = CreateMutexA(nullptr, FALSE, "Global\\CorvantisFaxSetupRunning");
         ASSERT_NE(nullptr, held);
         EXPECT_EQ(5u, RunFaxcfg(demo, answers));
         wizdrive::Program wizard;
@@ -187,6 +197,10 @@ TEST(Faxcfg, ExitCodesOfWhatItCannotDo) {
         {"-H", 0},
         {"/answers " + Quoted(dir.File("missing.ini")), 3},
         {"/answers " + noSection, 3},
+        {"/check " + Quoted(dir.File("missing.ini")), 3},
+        {"/restore " + Quoted(dir.path()), 3},
+        {"/answers " + answers + " /device 79", 7},
+        {"/export " + Quoted(dir.File("e.ini")) + " /device 79", 7},
         {"/answers " + answers + " /device 78", 0},
     };
     std::string ini = demo.ProductIniText();
@@ -197,6 +211,7 @@ TEST(Faxcfg, ExitCodesOfWhatItCannotDo) {
         }
     }
     EXPECT_EQ("+1 555 0100", DemoInstall::Registration(78, "FaxNumber"));
+    EXPECT_FALSE(DemoInstall::HasRegistrationSection(79));
 }
 
 TEST(Faxcfg, MissingLanguageFiles) {
@@ -207,5 +222,109 @@ TEST(Faxcfg, MissingLanguageFiles) {
     std::string ini = demo.ProductIniText();
     wiztest::TempDir dir;
     EXPECT_EQ(2u, RunFaxcfg(demo, "/answers " + Quoted(AnswerFile(dir, kDedicatedAnswers))));
+    EXPECT_EQ(ini, demo.ProductIniText());
+}
+
+namespace {
+
+// The computer's registered owner, set for a test and put back after it.
+class RegisteredOwner {
+public:
+    explicit RegisteredOwner(const std::string& name) {
+        RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", 0,
+                      KEY_QUERY_VALUE | KEY_SET_VALUE, &key_);
+        char old[256] = "";
+        DWORD size = sizeof old - 1;
+        had_ = RegQueryValueExA(key_, "RegisteredOwner", nullptr, nullptr, (BYTE*)old, &size) == 0;
+        old_ = old;
+        Set(name);
+    }
+    ~RegisteredOwner() {
+        if (had_) Set(old_);
+        else RegDeleteValueA(key_, "RegisteredOwner");
+        RegCloseKey(key_);
+    }
+
+private:
+    void Set(const std::string& name) {
+        RegSetValueExA(key_, "RegisteredOwner", 0, REG_SZ, (const BYTE*)name.c_str(),
+                       (DWORD)name.size() + 1);
+    }
+    HKEY key_ = nullptr;
+    bool had_ = false;
+    std::string old_;
+};
+
+}  // namespace
+
+// What one PC holds, exported and applied there again, is already stored:
+// exit 0 and nothing written, /check agrees. The name comes from a
+// registered owner longer than the name field takes; the company holds
+// quotes, "=", ";" and, in code page 932, double-byte text.
+TEST(Faxcfg, ExportThenApplyOnTheSamePcChangesNothing) {
+    std::string owner = GetACP() == 932 ? std::string(13 * 2, '\0') : std::string(26, 'O');
+    for (size_t i = 0; GetACP() == 932 && i < owner.size(); i += 2) owner.replace(i, 2, "\x83\x41");
+    RegisteredOwner registered(owner);
+    DemoInstall demo;
+    ASSERT_EQ("", demo.Error());
+    wiztest::TempDir dir;
+    std::string company = GetACP() == 932 ? "'\x83\x41\x83\x5C' = A;B" : "\"Acme\" = A;B";
+    std::string answers = AnswerFile(dir, "Company=\"" + company + "\"\r\nFaxNumber=555 0100\r\n");
+    ASSERT_EQ(0u, RunFaxcfg(demo, "/answers " + Quoted(answers)));
+    ASSERT_EQ(owner, demo.Setup("UserName"));
+    ASSERT_EQ("\"" + company + "\"", demo.Setup("Company"));  // quoted, to read back whole
+    Stored before = Capture(demo);
+    std::string exported = dir.File("exported.ini");
+    ASSERT_EQ(0u, RunFaxcfg(demo, "/export " + Quoted(exported)));
+    EXPECT_EQ(0u, RunFaxcfg(demo, "/check " + Quoted(exported)));
+    EXPECT_EQ(0u, RunFaxcfg(demo, "/answers " + Quoted(exported)));
+    ExpectSame(before, Capture(demo));
+    // Another number: /check names the values that differ and changes nothing.
+    std::string other = AnswerFile(dir, "FaxNumber=555 0111\r\n", "other.ini");
+    std::string log = dir.File("check.log");
+    EXPECT_EQ(9u, RunFaxcfg(demo, "/check " + Quoted(other) + " /log " + Quoted(log)));
+    std::string text = wiztest::ReadFile(log);
+    EXPECT_NE(std::string::npos, text.find("FaxNumber: stored \"555 0100\", wanted \"555 0111\""))
+        << text;
+    ExpectSame(before, Capture(demo));
+}
+
+// A product INI that cannot be written (read-only, and held by another
+// program, which stops a writer that runs as root under Wine too): the
+// values do not read back, and faxcfg says so with its own code, not 0.
+TEST(Faxcfg, ValuesThatDoNotReadBackAreReported) {
+    DemoInstall demo;
+    ASSERT_EQ("", demo.Error());
+    wiztest::TempDir dir;
+    std::string answers = Quoted(AnswerFile(dir, kDedicatedAnswers));
+    SetFileAttributesA(demo.ProductIni().c_str(), FILE_ATTRIBUTE_READONLY);
+    HANDLE held = CreateFileA(demo.ProductIni().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    std::string log = dir.File("ro.log");
+    EXPECT_EQ(8u, RunFaxcfg(demo, "/answers " + answers + " /log " + Quoted(log)));
+    CloseHandle(held);
+    SetFileAttributesA(demo.ProductIni().c_str(), FILE_ATTRIBUTE_NORMAL);
+    std::string text = wiztest::ReadFile(log);
+    EXPECT_NE(std::string::npos, text.find("not stored: ")) << text;
+}
+
+// /backup keeps what was stored; /restore puts it back in the files, the
+// mark and the printer.
+TEST(Faxcfg, RestorePutsBackWhatWasStored) {
+    DemoInstall demo;
+    ASSERT_EQ("", demo.Error());
+    wiztest::TempDir dir;
+    ASSERT_EQ(0u, RunFaxcfg(demo, "/answers " + Quoted(AnswerFile(dir, "FaxNumber=555 0100\r\n"))));
+    Stored before = Capture(demo);
+    std::string ini = demo.ProductIniText();
+    std::string backup = dir.File("backup");
+    ASSERT_EQ(0u, RunFaxcfg(demo, "/answers " + Quoted(AnswerFile(dir, kDedicatedAnswers)) +
+                                      " /backup " + Quoted(backup)));
+    ASSERT_NE(before.Setup, Capture(demo).Setup);
+    demo.SetRegValue("Install", "RunSetupWizard", "1");
+    EXPECT_EQ(0u, RunFaxcfg(demo, "/restore " + Quoted(backup)));
+    Stored after = Capture(demo);
+    after.Journal = before.Journal;  // the printer got the old values anew
+    ExpectSame(before, after);
     EXPECT_EQ(ini, demo.ProductIniText());
 }

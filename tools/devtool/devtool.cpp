@@ -29,6 +29,7 @@ const char kUsage[] =
     "  fail-objects ID [OBJECT ...]  make writes to these objects fail\n"
     "  fail-from ID N                make the Nth write from now and every later one\n"
     "                                fail (0: none)\n"
+    "  delay ID MS                   answer a connection only after MS milliseconds\n"
     "A text VALUE may be given bare or quoted with \\\\, \\\" and \\xNN escapes.\n";
 
 int Usage() {
@@ -153,6 +154,14 @@ int main(int argc, char** argv) {
         if (!Number(arg(2), on, 0, 1)) return Usage();
         return Modify(id, [&](devsim::DeviceState& s) {
             (cmd == "online" ? s.online : s.failWrites) = on != 0;
+            return true;
+        });
+    }
+    if (cmd == "delay" && args.size() == 3) {
+        long delay = 0;
+        if (!Number(arg(2), delay, 0, 86400000L)) return Usage();
+        return Modify(id, [&](devsim::DeviceState& s) {
+            s.answerDelayMs = delay;
             return true;
         });
     }
