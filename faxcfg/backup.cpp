@@ -60,6 +60,8 @@ bool PutBackFile(const std::string& had, const std::string& copy, const std::str
 
 }  // namespace
 
+std::string SummaryPath() { return Join((const char*)FaxSettings.DataDir, "summary.txt"); }
+
 bool SaveBackup(const std::string& folder, std::string* why) {
     CreateDirectoryA(folder.c_str(), nullptr);
     std::string state = Join(folder, kState);
@@ -67,7 +69,7 @@ bool SaveBackup(const std::string& folder, std::string* why) {
     DeleteFileA(state.c_str());
     std::string productIni = (const char*)FaxSettings.ProdIniFile;
     std::string registrationIni = (const char*)FaxSettings.DeviceIniPath;
-    std::string summary = std::string(FaxSettings.DataDir) + "\\summary.txt";
+    std::string summary = SummaryPath();
     std::string hadProduct, hadSummary;
     if (!CopyIfThere(productIni, Join(folder, kProductCopy), &hadProduct) ||
         !CopyIfThere(summary, Join(folder, kSummaryCopy), &hadSummary)) {

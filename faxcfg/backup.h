@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+// summary.txt in the data folder, as the summary writes it.
+std::string SummaryPath();
+
 // Writes the backup of FaxSettings' files and device into folder (made when
 // missing). False, with why, when any part cannot be written: the caller
 // then stores nothing.

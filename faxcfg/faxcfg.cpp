@@ -205,13 +205,41 @@ std::vector<std::string> Differences() {
     return lines;
 }
 
+// Whether the device has a registration: a printer that is not installed
+// must not get settings in the product's files.
+struct DeviceSearch {
+    long DeviceId;
+    bool Found;
+};
+
+int MatchDevice(HKEY, long deviceId, WORD, WORD, const char*, short, WORD, const char*,
+                void* search) {
+    DeviceSearch* s = (DeviceSearch*)search;
+    s->Found |= deviceId == s->DeviceId;
+    return 1;
+}
+
+bool DeviceRegistered(long deviceId) {
+    DeviceSearch search = {deviceId, false};
+    if (deviceId != 0) EnumDevices(MatchDevice, &search);
+    return search.Found;
+}
+
+// A printer that is not installed must not get settings in the product's
+// files; the answers are checked first, so that their faults show too.
+int RequireRegistered(Log& log) {
+    if (DeviceRegistered(FaxSettings.DeviceId)) return ExitStored;
+    log.Line(DeviceName() + " is not registered on this computer; nothing done");
+    return ExitDeviceNotRegistered;
+}
+
 int Apply(const FaxcfgOptions& options, Log& log) {
     if (int code = TakeAnswerFile(options, log)) return code;
+    if (int code = RequireRegistered(log)) return code;
     // A PC that already holds the answers is left as it is: a detection
     // script's remediation run twice changes nothing the second time.
-    std::string summary = std::string(FaxSettings.DataDir) + "\\summary.txt";
     if (DeviceReached() && Differences().empty() &&
-        GetFileAttributesA(summary.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        GetFileAttributesA(SummaryPath().c_str()) != INVALID_FILE_ATTRIBUTES) {
         log.Line("the settings and " + DeviceName() + " already hold these answers; nothing changed");
         return ExitStored;
     }
@@ -250,7 +278,7 @@ int Apply(const FaxcfgOptions& options, Log& log) {
         log.Line(deviceTookAll ? "stored the registry mark RunSetupWizard = 0"
                                : "kept the registry mark RunSetupWizard = " + mark +
                                      ": the wizard's reminder stays");
-        log.Line("stored the summary in " + std::string(FaxSettings.DataDir) + "\\summary.txt");
+        log.Line("stored the summary in " + SummaryPath());
     }
     if (!deviceTookAll) {
         log.Line("not stored in " + DeviceName() + ": " +
@@ -265,6 +293,7 @@ int Apply(const FaxcfgOptions& options, Log& log) {
 
 int Check(const FaxcfgOptions& options, Log& log) {
     if (int code = TakeAnswerFile(options, log)) return code;
+    if (int code = RequireRegistered(log)) return code;
     std::vector<std::string> lines = Differences();
     for (const std::string& line : lines) log.Line("differs: " + line);
     if (!lines.empty()) return ExitDiffers;
@@ -275,6 +304,7 @@ int Check(const FaxcfgOptions& options, Log& log) {
 }
 
 int Export(const FaxcfgOptions& options, Log& log) {
+    if (int code = RequireRegistered(log)) return code;
     std::string path = FullPath(options.File);
     FaxSettings.LoadFaxSettings();
     LogPolicies(log);
@@ -297,26 +327,6 @@ int Restore(const FaxcfgOptions& options, Log& log) {
     case RestoreDeviceMissed: return ExitDeviceNotReached;
     default: return ExitNotStored;
     }
-}
-
-// Whether the device has a registration: a printer that is not installed
-// must not get settings in the product's files.
-struct DeviceSearch {
-    long DeviceId;
-    bool Found;
-};
-
-int MatchDevice(HKEY, long deviceId, WORD, WORD, const char*, short, WORD, const char*,
-                void* search) {
-    DeviceSearch* s = (DeviceSearch*)search;
-    s->Found |= deviceId == s->DeviceId;
-    return 1;
-}
-
-bool DeviceRegistered(long deviceId) {
-    DeviceSearch search = {deviceId, false};
-    if (deviceId != 0) EnumDevices(MatchDevice, &search);
-    return search.Found;
 }
 
 }  // namespace
@@ -349,9 +359,6 @@ int main() {
             log.Line("the language files or the product's settings file cannot be found; "
                      "nothing done");
             code = ExitNoLanguageFiles;
-        } else if (options.Action != ActionRestore && !DeviceRegistered(FaxSettings.DeviceId)) {
-            log.Line(DeviceName() + " is not registered on this computer; nothing done");
-            code = ExitDeviceNotRegistered;
         } else {
             switch (options.Action) {
             case ActionAnswers: code = Apply(options, log); break;

@@ -16,7 +16,9 @@
 # - INSTALLDIR, LANGUAGE, RUNWIZARD, RUNREGISTRATION and the fax answers
 #   reach the elevated part of an interactive install (SecureCustomProperties;
 #   wixl has no Secure="yes");
-# - the fax answers are set up by a deferred action without impersonation;
+# - the fax answers are set up after the older version's removal by a
+#   deferred action without impersonation, with a rollback action before it
+#   and a commit action after it, all just before InstallFinalize;
 # - starting the wizard at the end is logged, and its failure does not fail
 #   the install that has already ended (custom action type 1 + 64);
 # - programs carry their file version (File.Version), so the installer
@@ -57,15 +59,25 @@ read -r code max < <(msiinfo export "$work" Upgrade | awk -F '\t' '{ sub(/\r$/, 
 query "DELETE FROM Upgrade WHERE ActionProperty = 'WIX_UPGRADE_DETECTED'"
 query "INSERT INTO Upgrade (UpgradeCode, VersionMax, Attributes, ActionProperty) VALUES ('$code', '$max', 513, 'WIX_UPGRADE_DETECTED')"
 secure=$(msiinfo export "$work" Property | tr -d '\r' | awk -F '\t' '$1 == "SecureCustomProperties" { print $2 }')
-query "UPDATE Property SET Value = '${secure:+$secure;}INSTALLDIR;LANGUAGE;RUNWIZARD;RUNREGISTRATION;FAXANSWERS;FAXUSERNAME;FAXCOMPANY;FAXNUMBER;VOICENUMBER;FAXLINE;ANSWERINGMACHINE;PCMODEM;DEVICEOPTION' WHERE Property = 'SecureCustomProperties'"
+query "UPDATE Property SET Value = '${secure:+$secure;}INSTALLDIR;LANGUAGE;RUNWIZARD;RUNREGISTRATION;FAXANSWERS;FAXUSERNAME;FAXCOMPANY;FAXNUMBER;VOICENUMBER;FAXLINE;ANSWERINGMACHINE;PCMODEM;DEVICEOPTION;FAXTIMEOUT' WHERE Property = 'SecureCustomProperties'"
 finalize=$(msiinfo export "$work" InstallExecuteSequence | tr -d '\r' | awk -F '\t' '$1 == "InstallFinalize" { print $3 }')
 [ -n "$finalize" ] || { echo "make-msi: no InstallFinalize in the package" >&2; exit 1; }
 query "INSERT INTO InstallExecuteSequence (Action, Sequence) VALUES ('InstallExecute', $((finalize - 100)))"
 query "UPDATE InstallExecuteSequence SET Sequence = $((finalize - 50)) WHERE Action = 'RemoveExistingProducts'"
 query "UPDATE CustomAction SET Type = 65 WHERE Action = 'StartWizard'"
-# Immediate; deferred (0x400) without impersonation (0x800).
+# Immediate (early, in the source); deferred (0x400) without impersonation
+# (0x800), as rollback (0x100) and commit (0x200) too, after
+# RemoveExistingProducts: the older version's removal cannot undo the
+# settings, and a failure after them reaches the rollback.
 query "UPDATE CustomAction SET Type = 1 WHERE Action = 'PrepareFaxSetup'"
+query "UPDATE CustomAction SET Type = 3329 WHERE Action = 'RollbackFax'"
 query "UPDATE CustomAction SET Type = 3073 WHERE Action = 'ConfigureFax'"
+query "UPDATE CustomAction SET Type = 3585 WHERE Action = 'CommitFax'"
+step=30
+for action in RollbackFax ConfigureFax CommitFax; do
+  query "UPDATE InstallExecuteSequence SET Sequence = $((finalize - step)) WHERE Action = '$action'"
+  step=$((step - 10))
+done
 # File versions, from the staged files (the current folder).
 while IFS=$'\t' read -r key name; do
   name=${name#*|}
@@ -88,10 +100,15 @@ query "INSERT INTO RemoveFile (FileKey, Component_, FileName, DirProperty, Insta
 # version's removal was scheduled by the old order (right after InstallValidate)
 # and before any file is written (Wine's rollback removes the files a failed
 # install wrote even where an older version had them).
+# With FAILLATE=1 it fails instead at the end of the installation script,
+# after the fax was configured (the installed faxcfg, deferred, with an
+# option it refuses: exit code 1).
 if [ -n "${MSI_FAIL_ON_PURPOSE:-}" ]; then
   files=$(msiinfo export "$work" InstallExecuteSequence | tr -d '\r' | awk -F '\t' '$1 == "InstallFiles" { print $3 }')
   query "INSERT INTO CustomAction (Action, Type, Source, Target) VALUES ('FailOnPurpose', 19, '', 'This test package fails on purpose.')"
-  query "INSERT INTO InstallExecuteSequence (Action, Condition, Sequence) VALUES ('FailOnPurpose', 'NOT REMOVE', $((files - 10)))"
+  query "INSERT INTO InstallExecuteSequence (Action, Condition, Sequence) VALUES ('FailOnPurpose', 'NOT REMOVE AND NOT FAILLATE', $((files - 10)))"
+  query "INSERT INTO CustomAction (Action, Type, Source, Target) VALUES ('FailLate', 3090, 'faxcfg', '/fail-on-purpose')"
+  query "INSERT INTO InstallExecuteSequence (Action, Condition, Sequence) VALUES ('FailLate', 'NOT REMOVE AND FAILLATE', $((finalize - 5)))"
 fi
 mv "$work" "$output"
 trap - EXIT

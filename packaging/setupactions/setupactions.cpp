@@ -1,10 +1,15 @@
 // Custom actions of the product's package.
 //
-// PrepareFaxSetup and ConfigureFax set up the fax of the default printer at
-// the end of an install whose command line gives answers (FAXANSWERS, the
-// answer file, and the properties of single answers, which win over its
-// keys): the deferred part runs the installed faxcfg with the installer's
-// rights, and a refused answer fails the install, which then rolls back.
+// PrepareFaxSetup, ConfigureFax, RollbackFax and CommitFax set up the fax of
+// the default printer at the end of an install whose command line gives
+// answers (FAXANSWERS, the answer file, and the properties of single answers,
+// which win over its keys). Only an install or upgrade with administrator
+// rights does it: a repair or maintenance run leaves the fax settings alone.
+// The immediate part reads and checks everything the person named, in the
+// person's context; the deferred part, as the system account, opens only the
+// files it makes itself in a folder of its own, runs the installed faxcfg
+// with a time limit, and a refused answer fails the install, which then rolls
+// back: RollbackFax has faxcfg put back what was stored before.
 //
 // StartWizard runs in the installer's user interface, after the installation
 // itself has ended: the fax setup wizard asks for administrator rights in its
@@ -18,6 +23,8 @@
 #include <windows.h>
 #include <msi.h>
 #include <msiquery.h>
+#include <objbase.h>
+#include <sddl.h>
 #include <shellapi.h>
 
 #include <stdio.h>
@@ -127,16 +134,21 @@ std::vector<std::wstring> Decode(const std::wstring& data) {
 }
 
 // In the system's code page, as faxcfg reads its answer file; false when a
-// character has no place there.
+// character has no place there or the conversion fails.
 bool ToAnsi(const std::wstring& text, std::string* out) {
+    out->clear();
+    if (text.empty()) return true;
     BOOL lost = FALSE;
-    int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.c_str(), (int)text.size(),
-                                nullptr, 0, nullptr, &lost);
-    out->assign((size_t)(n > 0 ? n : 0), '\0');
-    if (n > 0)
-        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.c_str(), (int)text.size(),
-                            &(*out)[0], n, nullptr, &lost);
-    return !lost;
+    // The UTF-8 code page takes neither flag: it loses nothing it can write.
+    bool utf8 = GetACP() == CP_UTF8;
+    DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    int n = WideCharToMultiByte(CP_ACP, flags, text.c_str(), (int)text.size(), nullptr, 0, nullptr,
+                                utf8 ? nullptr : &lost);
+    if (n <= 0) return false;
+    out->assign((size_t)n, '\0');
+    n = WideCharToMultiByte(CP_ACP, flags, text.c_str(), (int)text.size(), &(*out)[0], n, nullptr,
+                            utf8 ? nullptr : &lost);
+    return n > 0 && !lost;
 }
 
 std::wstring FromAnsi(const std::string& text) {
@@ -146,50 +158,100 @@ std::wstring FromAnsi(const std::string& text) {
     return out;
 }
 
-std::wstring TempFile(const wchar_t* prefix) {
-    wchar_t folder[MAX_PATH + 1], name[MAX_PATH + 1];
-    DWORD n = GetTempPathW(MAX_PATH + 1, folder);
-    if (!n || n > MAX_PATH || !GetTempFileNameW(folder, prefix, 0, name)) return std::wstring();
-    return name;
+// As faxcfg writes a value: the profile functions drop one pair of quotes
+// around a value and blanks at either end, so such a value gets quotes of
+// its own.
+std::wstring ProfileValue(const std::wstring& value) {
+    bool quoted = !value.empty() && (value.front() == L'"' || value.front() == L'\'' ||
+                                     value.front() == L' ' || value.back() == L' ');
+    return quoted ? L"\"" + value + L"\"" : value;
 }
 
-// The answer file faxcfg gets: the [Fax] section of the administrator's file
-// (when one is given), then each answer given as a property over it.
-bool WriteAnswers(MSIHANDLE install, const std::wstring& path, const std::wstring& fileGiven,
+// How long the install waits for faxcfg: a printer on a slow network answers
+// well within it. FAXTIMEOUT (seconds) sets another.
+const DWORD kDefaultTimeoutSeconds = 300;
+
+// The folder of one configuration: the system account's temporary folder
+// (its own, not the installing user's), under a name the immediate part
+// chose, so that the rollback and commit parts find it too.
+std::wstring WorkFolder(const std::wstring& name) {
+    wchar_t temp[MAX_PATH + 1];
+    DWORD n = GetTempPathW(MAX_PATH + 1, temp);
+    if (!n || n > MAX_PATH || name.empty() || name.find_first_of(L"\\/:") != std::wstring::npos)
+        return std::wstring();
+    return std::wstring(temp) + name;
+}
+
+// Made anew, readable by the system account and administrators alone, not
+// inheriting the temporary folder's rights: the answers and the backup of
+// the settings lie there. False when it exists already (made by someone
+// else) or cannot be made.
+bool MakePrivateFolder(const std::wstring& folder) {
+    SECURITY_ATTRIBUTES attributes = {sizeof attributes, nullptr, FALSE};
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(
+            L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)", SDDL_REVISION_1,
+            &attributes.lpSecurityDescriptor, nullptr))
+        return false;
+    BOOL made = CreateDirectoryW(folder.c_str(), &attributes);
+    LocalFree(attributes.lpSecurityDescriptor);
+    return made != 0;
+}
+
+void RemoveFolder(const std::wstring& folder) {
+    if (folder.empty()) return;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..") continue;
+            std::wstring path = folder + L"\\" + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveFolder(path);
+            else DeleteFileW(path.c_str());
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryW(folder.c_str());
+}
+
+// The answer file faxcfg gets: the lines of the administrator's [Fax]
+// section as they stand, then each answer given as a property over them.
+// False, with the reason in the log, when any part cannot be written.
+bool WriteAnswers(MSIHANDLE install, const std::wstring& path, const std::wstring& sectionLines,
                   const std::vector<std::wstring>& values) {
-    std::string ansiPath;
-    if (!ToAnsi(path, &ansiPath)) return false;
-    if (!fileGiven.empty()) {
-        std::string given;
-        std::vector<char> section(65536);
-        DWORD n = 0;
-        if (!ToAnsi(fileGiven, &given) || GetFileAttributesA(given.c_str()) == INVALID_FILE_ATTRIBUTES ||
-            (n = GetPrivateProfileSectionA("Fax", section.data(), (DWORD)section.size(), given.c_str())) == 0) {
-            LogLine(install, L"refused FAXANSWERS: the answer file " + fileGiven +
-                                 L" is missing, cannot be read or has no section [Fax]");
-            return false;
-        }
-        if (!WritePrivateProfileSectionA("Fax", section.data(), ansiPath.c_str())) return false;
+    std::string ansiPath, section;
+    if (!ToAnsi(path, &ansiPath)) {
+        LogLine(install, L"the path " + path + L" has no form in the system's code page");
+        return false;
+    }
+    // The section's lines came apart by line ends; the profile call wants
+    // them each ended by a zero byte.
+    std::string lines;
+    if (!ToAnsi(sectionLines, &lines)) {
+        LogLine(install, L"the answer file's lines have no form in the system's code page");
+        return false;
+    }
+    for (char& c : lines)
+        if (c == '\n') c = '\0';
+    lines += '\0';
+    if (!WritePrivateProfileSectionA("Fax", lines.c_str(), ansiPath.c_str())) {
+        LogLine(install, L"the answers cannot be written to " + path + L": " + ErrorText(GetLastError()));
+        return false;
     }
     for (size_t i = 0; i < values.size(); ++i) {
-        const AnswerProperty& answer = kAnswerProperties[i];
-        std::wstring value = values[i];
-        if (value.empty()) continue;
-        if (!wcscmp(answer.Property, L"FAXLINE")) {
-            if (!_wcsicmp(value.c_str(), L"DEDICATED")) value = L"1";
-            else if (!_wcsicmp(value.c_str(), L"SHARED")) value = L"0";
-            else {
-                LogLine(install, L"refused FAXLINE: \"" + value + L"\" is neither DEDICATED nor SHARED");
-                return false;
-            }
-        }
+        if (values[i].empty()) continue;
         std::string ansi;
-        if (!ToAnsi(value, &ansi)) {
-            LogLine(install, std::wstring(L"refused ") + answer.Property +
+        if (!ToAnsi(ProfileValue(values[i]), &ansi)) {
+            LogLine(install, std::wstring(L"refused ") + kAnswerProperties[i].Property +
                                  L": it holds characters the system's code page cannot show");
             return false;
         }
-        WritePrivateProfileStringA("Fax", answer.Key, ansi.c_str(), ansiPath.c_str());
+        if (!WritePrivateProfileStringA("Fax", kAnswerProperties[i].Key, ansi.c_str(),
+                                        ansiPath.c_str())) {
+            LogLine(install, std::wstring(L"the answer ") + kAnswerProperties[i].Property +
+                                 L" cannot be written to " + path + L": " + ErrorText(GetLastError()));
+            return false;
+        }
     }
     WritePrivateProfileStringA(nullptr, nullptr, nullptr, ansiPath.c_str());
     return true;
@@ -197,7 +259,8 @@ bool WriteAnswers(MSIHANDLE install, const std::wstring& path, const std::wstrin
 
 // faxcfg's log, into the install log; a refused key given as a property is
 // named by its property.
-void CopyLog(MSIHANDLE install, const std::wstring& path, const std::vector<std::wstring>& values) {
+void CopyLog(MSIHANDLE install, const wchar_t* action, const std::wstring& path,
+             const std::vector<std::wstring>& values) {
     std::string ansiPath;
     if (!ToAnsi(path, &ansiPath)) return;
     FILE* file = fopen(ansiPath.c_str(), "rb");
@@ -219,65 +282,242 @@ void CopyLog(MSIHANDLE install, const std::wstring& path, const std::vector<std:
                 }
             }
         }
-        LogLine(install, L"faxcfg: " + FromAnsi(line));
+        LogAs(install, action, L"faxcfg: " + FromAnsi(line));
     }
     fclose(file);
 }
 
-}  // namespace
-
-// Immediate: gathers the answers for the deferred part, which cannot read
-// properties.
-extern "C" __declspec(dllexport) UINT __stdcall PrepareFaxSetup(MSIHANDLE install) {
-    std::wstring data = Encode(Format(install, L"[#faxcfg]")) + L";" +
-                        Encode(Property(install, L"FAXANSWERS"));
-    for (const AnswerProperty& answer : kAnswerProperties)
-        data += L";" + Encode(Property(install, answer.Property));
-    return MsiSetPropertyW(install, L"ConfigureFax", data.c_str()) == ERROR_SUCCESS
-               ? ERROR_SUCCESS
-               : ERROR_INSTALL_FAILURE;
+// Runs faxcfg with the arguments and waits at most timeout seconds; its
+// exit code, or -1 when it could not start or was ended for taking too long
+// (the log says which).
+long RunFaxcfg(MSIHANDLE install, const wchar_t* action, const std::wstring& program,
+               const std::wstring& arguments, DWORD timeoutSeconds) {
+    std::wstring command = L"\"" + program + L"\" " + arguments;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    LogAs(install, action, L"running " + command);
+    if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                        nullptr, &startup, &process)) {
+        LogAs(install, action, L"faxcfg could not be started: " + ErrorText(GetLastError()));
+        return -1;
+    }
+    long result = -1;
+    if (WaitForSingleObject(process.hProcess, timeoutSeconds * 1000) != WAIT_OBJECT_0) {
+        TerminateProcess(process.hProcess, 1);
+        WaitForSingleObject(process.hProcess, 10000);
+        LogAs(install, action,
+              L"faxcfg did not end within " + std::to_wstring(timeoutSeconds) +
+                  L" seconds (the printer may not answer): it was ended");
+    } else {
+        DWORD code = 1;
+        GetExitCodeProcess(process.hProcess, &code);
+        result = (long)code;
+    }
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+    return result;
 }
 
-// Deferred, with the installer's rights: runs faxcfg on the answers. Refused
-// answers, or none that could be stored, fail the install; a printer that
-// cannot be reached does not (the files hold the settings, and the next run
-// of the wizard or faxcfg brings them to it).
+// The answer file the administrator named, read here in the installing
+// user's context: a relative path is taken beside the package. Its [Fax]
+// lines as they stand, one per line; false with the reason in the log.
+bool ReadAnswerFile(MSIHANDLE install, const std::wstring& given, std::wstring* lines) {
+    std::wstring path = given;
+    bool relative = !(path.size() > 1 && path[1] == L':') && path.compare(0, 2, L"\\\\") != 0 &&
+                    path.compare(0, 1, L"\\") != 0;
+    if (relative) {
+        std::wstring package = Property(install, L"OriginalDatabase");
+        size_t slash = package.find_last_of(L"\\/");
+        if (slash != std::wstring::npos) path = package.substr(0, slash + 1) + path;
+    }
+    std::string ansiPath;
+    if (!ToAnsi(path, &ansiPath)) {
+        LogLine(install, L"refused FAXANSWERS: the path " + path +
+                             L" has no form in the system's code page");
+        return false;
+    }
+    std::vector<char> section(65536, '\0');
+    DWORD n = 0;
+    if (GetFileAttributesA(ansiPath.c_str()) == INVALID_FILE_ATTRIBUTES ||
+        (n = GetPrivateProfileSectionA("Fax", section.data(), (DWORD)section.size(),
+                                       ansiPath.c_str())) == 0) {
+        LogLine(install, L"refused FAXANSWERS: the answer file " + path +
+                             L" is missing, cannot be read or has no section [Fax]");
+        return false;
+    }
+    if (n >= section.size() - 2) {
+        LogLine(install, L"refused FAXANSWERS: the section [Fax] of " + path + L" is too long");
+        return false;
+    }
+    std::string text;
+    for (const char* p = section.data(); *p; p += strlen(p) + 1) text += std::string(p) + "\n";
+    *lines = FromAnsi(text);
+    LogLine(install, L"answers read from " + path);
+    return true;
+}
+
+// A repair, a change or a maintenance run of the installed product changes
+// no fax setting, nor does an install without administrator rights: the
+// configuration runs as the system account.
+bool MayConfigure(MSIHANDLE install) {
+    if (!Property(install, L"Installed").empty()) {
+        LogLine(install, L"the fax answers were not applied: this run repairs or changes the "
+                         L"installed product, which sets no fax settings (run faxcfg /answers "
+                         L"as an administrator instead)");
+        return false;
+    }
+    if (Property(install, L"Privileged").empty()) {
+        LogLine(install, L"the fax answers were not applied: the installation does not run with "
+                         L"administrator rights");
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+// Immediate, in the installing user's context: decides whether this run may
+// configure the fax, checks the answers given as properties, reads the
+// answer file, and hands all of it to the deferred parts as data.
+extern "C" __declspec(dllexport) UINT __stdcall PrepareFaxSetup(MSIHANDLE install) {
+    const wchar_t* parts[] = {L"ConfigureFax", L"RollbackFax", L"CommitFax"};
+    for (const wchar_t* part : parts) MsiSetPropertyW(install, part, L"");
+    if (!MayConfigure(install)) return ERROR_SUCCESS;
+
+    std::vector<std::wstring> values;
+    for (const AnswerProperty& answer : kAnswerProperties) {
+        std::wstring value = Property(install, answer.Property);
+        for (wchar_t c : value) {
+            // A line break would be another line, key or section of the answer file.
+            if (c < 0x20 || c == 0x7F) {
+                LogLine(install, std::wstring(L"refused ") + answer.Property +
+                                     L": it holds a control character (a line break or a tab)");
+                return ERROR_INSTALL_FAILURE;
+            }
+        }
+        if (!wcscmp(answer.Property, L"FAXLINE") && !value.empty()) {
+            if (!_wcsicmp(value.c_str(), L"DEDICATED")) value = L"1";
+            else if (!_wcsicmp(value.c_str(), L"SHARED")) value = L"0";
+            else {
+                LogLine(install, L"refused FAXLINE: \"" + value + L"\" is neither DEDICATED nor SHARED");
+                return ERROR_INSTALL_FAILURE;
+            }
+        }
+        std::string ansi;
+        if (!ToAnsi(value, &ansi)) {
+            LogLine(install, std::wstring(L"refused ") + answer.Property +
+                                 L": it holds characters the system's code page cannot show");
+            return ERROR_INSTALL_FAILURE;
+        }
+        values.push_back(value);
+    }
+    std::wstring lines;
+    std::wstring file = Property(install, L"FAXANSWERS");
+    if (!file.empty() && !ReadAnswerFile(install, file, &lines)) return ERROR_INSTALL_FAILURE;
+
+    std::wstring timeout = Property(install, L"FAXTIMEOUT");
+    DWORD seconds = kDefaultTimeoutSeconds;
+    if (!timeout.empty()) {
+        wchar_t* end = nullptr;
+        unsigned long n = wcstoul(timeout.c_str(), &end, 10);
+        if (*end || n == 0 || n > 86400) {
+            LogLine(install, L"refused FAXTIMEOUT: \"" + timeout +
+                                 L"\" is not a number of seconds from 1 to 86400");
+            return ERROR_INSTALL_FAILURE;
+        }
+        seconds = (DWORD)n;
+    }
+    GUID guid;
+    wchar_t name[64];
+    if (CoCreateGuid(&guid) != S_OK) return ERROR_INSTALL_FAILURE;
+    swprintf(name, 64, L"CorvantisFax-%08lX%04X%04X%02X%02X%02X%02X%02X%02X%02X%02X",
+             (unsigned long)guid.Data1, guid.Data2, guid.Data3, guid.Data4[0], guid.Data4[1],
+             guid.Data4[2], guid.Data4[3], guid.Data4[4], guid.Data4[5], guid.Data4[6],
+             guid.Data4[7]);
+    std::wstring program = Encode(Format(install, L"[#faxcfg]"));
+    std::wstring data = program + L";" + name + L";" + std::to_wstring(seconds) + L";" + Encode(lines);
+    for (const std::wstring& value : values) data += L";" + Encode(value);
+    std::wstring rollback = program + L";" + name + L";" + std::to_wstring(seconds);
+    if (MsiSetPropertyW(install, L"ConfigureFax", data.c_str()) != ERROR_SUCCESS ||
+        MsiSetPropertyW(install, L"RollbackFax", rollback.c_str()) != ERROR_SUCCESS ||
+        MsiSetPropertyW(install, L"CommitFax", name) != ERROR_SUCCESS)
+        return ERROR_INSTALL_FAILURE;
+    return ERROR_SUCCESS;
+}
+
+// Deferred, as the system account: writes the answers into a folder of its
+// own and runs faxcfg on them, which keeps what was stored before for the
+// rollback. Refused answers, a printer that is not registered or values
+// that could not be stored fail the install; a printer that cannot be
+// reached does not (the settings are stored, and the wizard's reminder
+// brings them to it), and the log says so.
 extern "C" __declspec(dllexport) UINT __stdcall ConfigureFax(MSIHANDLE install) {
     std::vector<std::wstring> fields = Decode(Property(install, L"CustomActionData"));
     const size_t count = sizeof kAnswerProperties / sizeof kAnswerProperties[0];
-    if (fields.size() != 2 + count || fields[0].empty()) {
+    std::wstring folder = fields.size() == 4 + count ? WorkFolder(fields[1]) : std::wstring();
+    if (fields.size() != 4 + count || fields[0].empty() || folder.empty()) {
         LogLine(install, L"the answers did not reach the installation");
         return ERROR_INSTALL_FAILURE;
     }
-    std::vector<std::wstring> values(fields.begin() + 2, fields.end());
-    std::wstring answers = TempFile(L"fax"), log = TempFile(L"fxl");
-    UINT result = ERROR_INSTALL_FAILURE;
-    if (answers.empty() || log.empty()) {
-        LogLine(install, L"no temporary file for the answers: " + ErrorText(GetLastError()));
-    } else if (WriteAnswers(install, answers, fields[1], values)) {
-        std::wstring command = L"\"" + fields[0] + L"\" /answers \"" + answers + L"\" /log \"" + log + L"\"";
-        STARTUPINFOW startup = {};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION process = {};
-        LogLine(install, L"running " + command);
-        if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                            nullptr, &startup, &process)) {
-            LogLine(install, L"faxcfg could not be started: " + ErrorText(GetLastError()));
-        } else {
-            WaitForSingleObject(process.hProcess, INFINITE);
-            DWORD code = 1;
-            GetExitCodeProcess(process.hProcess, &code);
-            CloseHandle(process.hProcess);
-            CloseHandle(process.hThread);
-            CopyLog(install, log, values);
-            LogLine(install, L"faxcfg ended with exit code " + std::to_wstring(code));
-            // 6: stored in the files; the printer gets them at the next run.
-            if (code == 0 || code == 6) result = ERROR_SUCCESS;
-        }
+    DWORD seconds = wcstoul(fields[2].c_str(), nullptr, 10);
+    std::vector<std::wstring> values(fields.begin() + 4, fields.end());
+    if (!MakePrivateFolder(folder)) {
+        LogLine(install, L"the folder " + folder + L" for the answers cannot be made: " +
+                             ErrorText(GetLastError()));
+        return ERROR_INSTALL_FAILURE;
     }
-    if (!answers.empty()) DeleteFileW(answers.c_str());
-    if (!log.empty()) DeleteFileW(log.c_str());
-    return result;
+    std::wstring answers = folder + L"\\answers.ini", log = folder + L"\\faxcfg.log";
+    if (!WriteAnswers(install, answers, fields[3], values)) return ERROR_INSTALL_FAILURE;
+    long code = RunFaxcfg(install, L"ConfigureFax", fields[0],
+                          L"/answers \"" + answers + L"\" /log \"" + log + L"\" /backup \"" +
+                              folder + L"\\backup\"",
+                          seconds ? seconds : kDefaultTimeoutSeconds);
+    CopyLog(install, L"ConfigureFax", log, values);
+    if (code < 0) {
+        LogLine(install, L"the fax was not configured; the install fails");
+        return ERROR_INSTALL_FAILURE;
+    }
+    LogLine(install, L"faxcfg ended with exit code " + std::to_wstring(code));
+    if (code == 6) {
+        LogLine(install, L"the printer was NOT configured: it could not be reached or refused "
+                         L"values. The settings are stored on this computer and the setup "
+                         L"wizard's reminder stays on: the wizard sends them to the printer "
+                         L"when it next runs, or run faxcfg /answers again with the printer on");
+        return ERROR_SUCCESS;
+    }
+    return code == 0 ? ERROR_SUCCESS : ERROR_INSTALL_FAILURE;
+}
+
+// Rollback, as the system account: the install failed or was cancelled after
+// ConfigureFax began; faxcfg puts back what it kept.
+extern "C" __declspec(dllexport) UINT __stdcall RollbackFax(MSIHANDLE install) {
+    std::vector<std::wstring> fields = Decode(Property(install, L"CustomActionData"));
+    std::wstring folder = fields.size() == 3 ? WorkFolder(fields[1]) : std::wstring();
+    if (folder.empty()) return ERROR_SUCCESS;
+    std::wstring backup = folder + L"\\backup", log = folder + L"\\restore.log";
+    if (GetFileAttributesW((backup + L"\\backup.ini").c_str()) == INVALID_FILE_ATTRIBUTES) {
+        LogAs(install, L"RollbackFax", L"no fax settings were changed; nothing to put back");
+    } else {
+        DWORD seconds = wcstoul(fields[2].c_str(), nullptr, 10);
+        long code = RunFaxcfg(install, L"RollbackFax", fields[0],
+                              L"/restore \"" + backup + L"\" /log \"" + log + L"\"",
+                              seconds ? seconds : kDefaultTimeoutSeconds);
+        CopyLog(install, L"RollbackFax", log, {});
+        LogAs(install, L"RollbackFax",
+              code == 0 ? std::wstring(L"put back the fax settings stored before the install")
+                        : L"the fax settings stored before the install were not all put back "
+                          L"(faxcfg exit code " + std::to_wstring(code) + L")");
+    }
+    RemoveFolder(folder);
+    return ERROR_SUCCESS;
+}
+
+// Commit, as the system account: the install succeeded; the answers and the
+// backup go.
+extern "C" __declspec(dllexport) UINT __stdcall CommitFax(MSIHANDLE install) {
+    RemoveFolder(WorkFolder(Property(install, L"CustomActionData")));
+    return ERROR_SUCCESS;
 }
 
 // Whether the policy "DisableWizard" turns the wizard off, read as the

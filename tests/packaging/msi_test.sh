@@ -14,7 +14,10 @@
 #   msi_test.sh interactive         the wizard starts at the end, unless RUNWIZARD=0 or
 #                                   the administrator's policy turns it off
 #   msi_test.sh configure           the fax set up by the install from properties and an
-#                                   answer file; a refused answer installs nothing
+#                                   answer file beside the package; a repair changes no
+#                                   setting; a line break or a refused answer installs
+#                                   nothing; a failure after it puts the settings back;
+#                                   a printer that never answers fails it in time
 # Environment (set by ctest): WIZ_ARCH, WIZ_SOURCE_DIR, WIZ_BINARY_DIR,
 # WIZ_SUITE_PREFIX, WIZ_MSI, WIZ_PREVIOUS_MSI, WIZ_FAILING_MSI (this version,
 # failing on purpose), WIZ_OTHER_MSI (the x86 package, beside the x64 one;
@@ -409,30 +412,60 @@ expect_configured() {
   expect "$what: RunSetupWizard" "0" "$(regval "$product_key\\Install" RunSetupWizard)"
 }
 
+# The printer's state without its journal, and the registration INI.
+fax_state() {
+  wiz_wine "$WIZ_BINARY_DIR/bin/devtool.exe" show 77 2>&1 | tr -d '\r' | grep -v '^WritesSeen='
+  cat "$drive_c/windows/KLCV_REG.INI" 2>/dev/null
+}
+
 case_configure() {
-  local dir
+  local dir rc
   dir=$(unix "$default_folder")
   seed_printer
-  msi_install "$msi" LANGUAGE=ENU FAXUSERNAME="Dana Whitfield" FAXCOMPANY="Whitfield Print" \
+  msi_install "$msi" LANGUAGE=ENU FAXUSERNAME="Dana Whitfield" FAXCOMPANY="'Whitfield Print'" \
     FAXNUMBER="+1 555 0100" VOICENUMBER="+1 555 0199" FAXLINE=dedicated PCMODEM=0 DEVICEOPTION=1 ||
     fail "the install with answers ended with $?"
   expect_configured "properties" "Dana Whitfield" "+1 555 0100" 1
+  # Quotes of a value are its own: written so that reading keeps them.
+  grep -aqF "Company=\"'Whitfield Print'\"" "$dir/Data/corvfax.ini" || fail "the company lost its quotes"
+  # A repair or maintenance run changes no fax setting, whatever it carries.
+  local before
+  before=$(fax_state; cat "$dir/Data/corvfax.ini")
+  msi_install "$msi" REINSTALL=ALL REINSTALLMODE=omus FAXNUMBER="+1 555 0666" FAXUSERNAME=Mallory \
+    /lv 'C:\windows\temp\repair.log' || fail "the repair ended with $?"
+  expect "a repair with answers" "$before" "$(fax_state; cat "$dir/Data/corvfax.ini")"
+  install_log repair | matches 'ConfigureFax: the fax answers were not applied: this run repairs' ||
+    fail "the repair's log does not say that the answers were not applied"
   wiz_wine msiexec /x "$msi" /qn >/dev/null 2>&1 || fail "msiexec /x ended with $?"
   rm -f "$dir/Data/corvfax.ini" "$dir/Data/summary.txt"
 
-  # An answer file in a folder with blanks; a property wins over its key.
+  # An answer file named as it lies beside the package, in a folder with
+  # blanks; a property wins over its key.
   mkdir -p "$drive_c/Fax Answers"
   printf '[Fax]\r\nUserName=Front Desk\r\nFaxNumber=+1 555 0177\r\nDedicatedLine=No\r\nTAM=1\r\n' \
     >"$drive_c/Fax Answers/office.ini"
+  cp "$WIZ_MSI" "$drive_c/Fax Answers/fax setup.msi"
   seed_printer
-  msi_install "$msi" LANGUAGE=ENU FAXANSWERS='C:\Fax Answers\office.ini' FAXNUMBER="+1 555 0188" ||
+  msi_install 'C:\Fax Answers\fax setup.msi' LANGUAGE=ENU FAXANSWERS=office.ini FAXNUMBER="+1 555 0188" ||
     fail "the install with an answer file ended with $?"
   expect_configured "answer file" "Front Desk" "+1 555 0188" 0
+  # The answers and the backup were the system account's alone, and are gone.
+  [ -z "$(find "$drive_c" -maxdepth 5 -name 'CorvantisFax-*')" ] || fail "the answers' folder was left"
   wiz_wine msiexec /x "$msi" /qn >/dev/null 2>&1 || fail "msiexec /x ended with $?"
   rm -f "$dir/Data/corvfax.ini" "$dir/Data/summary.txt"
 
+  # A line break in a property is refused by name before anything is installed.
+  rm -rf "$drive_c/Program Files/Kelvaro"
+  rc=0
+  msi_install "$msi" LANGUAGE=ENU FAXCOMPANY="$(printf 'Acme\r\n[Fax]\r\nFaxNumber=1')" \
+    FAXNUMBER="+1 555 0100" /lv 'C:\windows\temp\control.log' || rc=$?
+  [ $rc != 0 ] || fail "a line break in FAXCOMPANY was installed"
+  install_log control | matches 'refused FAXCOMPANY: it holds a control character' ||
+    fail "the install log does not name the property with a line break"
+  expect_nothing_installed "a line break in a property"
+
   # A number the field would not take: the install fails and leaves nothing.
-  local rc=0
+  rc=0
   msi_install "$msi" LANGUAGE=ENU FAXUSERNAME="Dana Whitfield" FAXNUMBER="555 CALL FAX" \
     /lv 'C:\windows\temp\configure.log' || rc=$?
   [ $rc != 0 ] || fail "a refused answer was installed"
@@ -444,6 +477,31 @@ case_configure() {
   expect_nothing_installed "a refused answer"
   install_log configure | matches 'refused FAXNUMBER (FaxNumber)' ||
     fail "the install log does not name the refused property"
+
+  # Configured, then the install fails after it: the printer and the
+  # registration INI are as they were before.
+  seed_printer
+  before=$(fax_state)
+  rc=0
+  msi_install "$(wiz_winepath -w "$WIZ_FAILING_MSI")" LANGUAGE=ENU FAILLATE=1 FAXUSERNAME="Dana Whitfield" \
+    FAXNUMBER="+1 555 0100" /lv 'C:\windows\temp\late.log' || rc=$?
+  [ $rc != 0 ] || fail "the package failing after the configuration was installed"
+  install_log late | matches 'ConfigureFax: faxcfg: .*stored in printer 77$' ||
+    fail "the failing package did not configure the printer first"
+  install_log late | matches 'RollbackFax: put back the fax settings stored before the install' ||
+    fail "the rollback did not put back the fax settings"
+  expect "after a rolled back configuration" "$before" "$(fax_state)"
+  rm -rf "$drive_c/Program Files/Kelvaro"
+
+  # A printer that does not answer in time: faxcfg is ended, the install fails.
+  seed_printer
+  wiz_wine "$WIZ_BINARY_DIR/bin/devtool.exe" delay 77 60000 >/dev/null 2>&1
+  rc=0
+  msi_install "$msi" LANGUAGE=ENU FAXNUMBER="+1 555 0100" FAXTIMEOUT=3 /lv 'C:\windows\temp\slow.log' || rc=$?
+  [ $rc != 0 ] || fail "an install whose printer never answered ended well"
+  install_log slow | matches 'faxcfg did not end within 3 seconds' ||
+    fail "the install log does not say that faxcfg took too long"
+  wiz_wineserver -k >/dev/null 2>&1
 }
 
 # Nothing of the product after a refused install.
