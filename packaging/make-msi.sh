@@ -25,7 +25,8 @@
 #   the install that has already ended (custom action type 1 + 64);
 # - programs carry their file version and language (File.Version,
 #   File.Language), so the installer compares versions when it replaces
-#   them; only files without a version keep a hash (MsiFileHash);
+#   them; only files without a version keep a hash (MsiFileHash); the
+#   product's texts follow faxwiz.exe (companion files);
 # - removing the product removes its registry tree and the registration link
 #   whole (Registry rows named "-"), the Start menu folder and the
 #   registration log the product wrote (RemoveFile).
@@ -104,6 +105,11 @@ while IFS=$'\t' read -r key name; do
   query "UPDATE File SET Version = '$version', Language = '$language' WHERE File = '$key'"
   query "DELETE FROM MsiFileHash WHERE File_ = '$key'"
 done < <(msiinfo export "$work" File | tr -d '\r' | tail -n +4 | awk -F '\t' '{ print $1 "\t" $3 }')
+# The product's texts (prodinfo.ini states the version) are companions of
+# faxwiz.exe: replaced whenever it is, where date rules would keep a text an
+# older version installed once its modified time passed its creation time.
+# The person's corvfax.ini is not.
+query "UPDATE File SET Version = 'faxwiz.exe' WHERE Version IS NULL AND File <> 'corvfax.ini'"
 for pair in "$@"; do
   query "UPDATE Component SET Condition = 'LANGUAGE = \"${pair#*=}\"' WHERE Component = '${pair%%=*}'"
 done

@@ -236,7 +236,8 @@ check_tables() {
     "$(table File | awk -F '\t' '$1 == "faxwiz.exe" { print $5 }')"
   expect "programs without version and language" "" "$(table File |
     awk -F '\t' '$3 ~ /(\.exe|\.dll|FXWRES\.[A-Z]+)$/ && ($5 !~ /^[0-9]+\.[0-9]+\.[0-9]+\.[0-9]+$/ || $6 !~ /^[0-9]+$/) { print $1 }')"
-  expect "versioned files with a hash" "" "$(table File | awk -F '\t' '$5 != "" { print $1 }' | grep -xFf - <(table MsiFileHash | cut -f1))"
+  expect "versioned files with a hash" "" "$(table File | awk -F '\t' '$5 ~ /^[0-9.]+$/ { print $1 }' | grep -xFf - <(table MsiFileHash | cut -f1))"
+  expect "texts not following faxwiz.exe" "corvfax.ini" "$(table File | awk -F '\t' '$5 == "" { print $1 }')"
   expect "paths of more than one component, but for languages" "" "$(
     table Component | awk -F '\t' '{ print $1 "\t" $3 "\t" $5 }' | LC_ALL=C sort >"$work/components"
     table File | awk -F '\t' '{ name = $3; sub(/.*\|/, "", name); print $2 "\t" name }' | LC_ALL=C sort |
