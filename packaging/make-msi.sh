@@ -11,8 +11,12 @@
 #   transaction (RemoveExistingProducts right after InstallExecute): the
 #   components both share, the registry tree with them, stay; a failing
 #   upgrade rolls back to the older version as it was;
-# - a rebuild of the same version replaces the installed one as well
-#   (VersionMaxInclusive 0x200 beside MigrateFeatures 0x1);
+# - older versions are upgraded (MigrateFeatures 0x1, VersionMax exclusive);
+#   a package of the installed version is refused (SAMEVERSIONFOUND: an
+#   Upgrade row that only detects, 0x2, that version inclusive 0x100|0x200),
+#   and so is one with the other architecture's product installed
+#   (OTHERARCHFOUND: its upgrade code, any version);
+# - an upgrade with another INSTALLDIR or LANGUAGE is refused;
 # - INSTALLDIR, LANGUAGE, RUNWIZARD, RUNREGISTRATION and the fax answers
 #   reach the elevated part of an interactive install (SecureCustomProperties;
 #   wixl has no Secure="yes");
@@ -21,11 +25,16 @@
 #   and a commit action after it, all just before InstallFinalize;
 # - starting the wizard at the end is logged, and its failure does not fail
 #   the install that has already ended (custom action type 1 + 64);
-# - programs carry their file version (File.Version), so the installer
-#   compares versions when it replaces them;
+# - programs carry their file version and language (File.Version,
+#   File.Language), so the installer compares versions when it replaces
+#   them; only files without a version keep a hash (MsiFileHash); the
+#   product's texts follow faxwiz.exe (companion files);
 # - removing the product removes its registry tree and the registration link
 #   whole (Registry rows named "-"), the Start menu folder and the
 #   registration log the product wrote (RemoveFile).
+# MSI_PROGRAMS: the folder of the staged programs (default: the current one).
+# MSI_SIGN, MSI_SIGNING_DIR: the signing script and the build's test
+# certificate; the package is signed last, after every table edit.
 # MSI_FAIL_ON_PURPOSE=1 makes a test package whose installation fails.
 # The package appears only when all of this worked.
 set -euo pipefail
@@ -57,13 +66,32 @@ query() { msibuild "$work" -q "$1"; }
 # Attributes are part of the row's key: the row is written anew.
 read -r code max < <(msiinfo export "$work" Upgrade | awk -F '\t' '{ sub(/\r$/, "") } $7 == "WIX_UPGRADE_DETECTED" { print $1, $3 }')
 query "DELETE FROM Upgrade WHERE ActionProperty = 'WIX_UPGRADE_DETECTED'"
-query "INSERT INTO Upgrade (UpgradeCode, VersionMax, Attributes, ActionProperty) VALUES ('$code', '$max', 513, 'WIX_UPGRADE_DETECTED')"
+query "INSERT INTO Upgrade (UpgradeCode, VersionMax, Attributes, ActionProperty) VALUES ('$code', '$max', 1, 'WIX_UPGRADE_DETECTED')"
+query "INSERT INTO Upgrade (UpgradeCode, VersionMin, VersionMax, Attributes, ActionProperty) VALUES ('$code', '$max', '$max', 770, 'SAMEVERSIONFOUND')"
+other=$(sed -n 's/.*-D OtherUpgradeCode=\([^ ]*\).*/\1/p' <<<"${arguments[*]}")
+[ -n "$other" ] || { echo "make-msi: no OtherUpgradeCode" >&2; exit 1; }
+query "INSERT INTO Upgrade (UpgradeCode, VersionMin, Attributes, ActionProperty) VALUES ('{${other^^}}', '0.0.0', 258, 'OTHERARCHFOUND')"
 secure=$(msiinfo export "$work" Property | tr -d '\r' | awk -F '\t' '$1 == "SecureCustomProperties" { print $2 }')
-query "UPDATE Property SET Value = '${secure:+$secure;}INSTALLDIR;LANGUAGE;RUNWIZARD;RUNREGISTRATION;FAXANSWERS;FAXUSERNAME;FAXCOMPANY;FAXNUMBER;VOICENUMBER;FAXLINE;ANSWERINGMACHINE;PCMODEM;DEVICEOPTION;FAXTIMEOUT' WHERE Property = 'SecureCustomProperties'"
+query "UPDATE Property SET Value = '${secure:+$secure;}SAMEVERSIONFOUND;OTHERARCHFOUND;INSTALLDIR;LANGUAGE;RUNWIZARD;RUNREGISTRATION;FAXANSWERS;FAXUSERNAME;FAXCOMPANY;FAXNUMBER;VOICENUMBER;FAXLINE;ANSWERINGMACHINE;PCMODEM;DEVICEOPTION;FAXTIMEOUT' WHERE Property = 'SecureCustomProperties'"
 finalize=$(msiinfo export "$work" InstallExecuteSequence | tr -d '\r' | awk -F '\t' '$1 == "InstallFinalize" { print $3 }')
 [ -n "$finalize" ] || { echo "make-msi: no InstallFinalize in the package" >&2; exit 1; }
 query "INSERT INTO InstallExecuteSequence (Action, Sequence) VALUES ('InstallExecute', $((finalize - 100)))"
 query "UPDATE InstallExecuteSequence SET Sequence = $((finalize - 50)) WHERE Action = 'RemoveExistingProducts'"
+# An upgrade keeps the folder and the language (type 19: the message ends the
+# install), checked after CostFinalize has made INSTALLDIR a full folder; the
+# older version's files of another folder or language would be left, or
+# removed after this version wrote its own.
+refuse() {
+  query "INSERT INTO CustomAction (Action, Type, Source, Target) VALUES ('$1', 19, '', '$3')"
+  local table
+  for table in InstallExecuteSequence InstallUISequence; do
+    query "INSERT INTO $table (Action, Condition, Sequence) VALUES ('$1', '$2', $4)"
+  done
+}
+refuse OtherFolderRefused 'NOT Installed AND INSTALLED_PROGRAMDIR AND NOT (INSTALLDIR ~= INSTALLED_PROGRAMDIR)' \
+  'Corvantis Fax is installed in [INSTALLED_PROGRAMDIR]. An upgrade stays in that folder: leave INSTALLDIR out, or remove Corvantis Fax first (your settings stay in its Data folder) and install it into the new folder.' 1001
+refuse OtherLanguageRefused 'NOT Installed AND INSTALLED_LANGUAGE AND LANGUAGE <> INSTALLED_LANGUAGE' \
+  'Corvantis Fax is installed in the language [INSTALLED_LANGUAGE]. An upgrade keeps that language: leave LANGUAGE out, or remove Corvantis Fax first (your settings stay) and install it in the new language.' 1002
 query "UPDATE CustomAction SET Type = 65 WHERE Action = 'StartWizard'"
 # Immediate (early, in the source); deferred (0x400) without impersonation
 # (0x800), as rollback (0x100) and commit (0x200) too, after
@@ -78,13 +106,22 @@ for action in RollbackFax ConfigureFax CommitFax; do
   query "UPDATE InstallExecuteSequence SET Sequence = $((finalize - step)) WHERE Action = '$action'"
   step=$((step - 10))
 done
-# File versions, from the staged files (the current folder).
+# File versions and languages, from the staged programs; a program without
+# them would be replaced by date rules, which keep an older file.
+programs=${MSI_PROGRAMS:-.}
 while IFS=$'\t' read -r key name; do
   name=${name#*|}
-  [ -f "$name" ] || continue
-  version=$("$(dirname "$0")/pe-version.py" "$name")
-  [ -n "$version" ] && query "UPDATE File SET Version = '$version' WHERE File = '$key'"
+  [[ $name == *.exe || $name == *.dll || $name == FXWRES.* ]] || continue
+  read -r version language < <("$(dirname "$0")/pe-version.py" "$programs/$name") || true
+  [ -n "${language:-}" ] || { echo "make-msi: $programs/$name has no version information with a language" >&2; exit 1; }
+  query "UPDATE File SET Version = '$version', Language = '$language' WHERE File = '$key'"
+  query "DELETE FROM MsiFileHash WHERE File_ = '$key'"
 done < <(msiinfo export "$work" File | tr -d '\r' | tail -n +4 | awk -F '\t' '{ print $1 "\t" $3 }')
+# The product's texts (prodinfo.ini states the version) are companions of
+# faxwiz.exe: replaced whenever it is, where date rules would keep a text an
+# older version installed once its modified time passed its creation time.
+# The person's corvfax.ini is not.
+query "UPDATE File SET Version = 'faxwiz.exe' WHERE Version IS NULL AND File <> 'corvfax.ini'"
 for pair in "$@"; do
   query "UPDATE Component SET Condition = 'LANGUAGE = \"${pair#*=}\"' WHERE Component = '${pair%%=*}'"
 done
@@ -94,7 +131,7 @@ attributes=144
 query "UPDATE Component SET Attributes = $attributes WHERE Component = 'ProductIni'"
 query "INSERT INTO Registry (Registry, Root, \`Key\`, Name, Component_) VALUES ('RemoveProductTree', 2, 'Software\\Kelvaro\\Corvantis', '-', 'Registry')"
 query "INSERT INTO Registry (Registry, Root, \`Key\`, Name, Component_) VALUES ('RemoveLink', 2, 'Software\\Kelvaro\\Links\\9936', '-', 'Registry')"
-query "INSERT INTO RemoveFile (FileKey, Component_, DirProperty, InstallMode) VALUES ('RemoveMenuDir', 'Wizard', 'MenuDir', 2)"
+query "INSERT INTO RemoveFile (FileKey, Component_, DirProperty, InstallMode) VALUES ('RemoveMenuDir', 'Shortcut', 'MenuDir', 2)"
 query "INSERT INTO RemoveFile (FileKey, Component_, FileName, DirProperty, InstallMode) VALUES ('RemoveRegistrationLog', 'Wizard', 'registration.log', 'DataDir', 2)"
 # A test package only: fails inside the installation, after the older
 # version's removal was scheduled by the old order (right after InstallValidate)
@@ -110,5 +147,7 @@ if [ -n "${MSI_FAIL_ON_PURPOSE:-}" ]; then
   query "INSERT INTO CustomAction (Action, Type, Source, Target) VALUES ('FailLate', 3090, 'faxcfg', '/fail-on-purpose')"
   query "INSERT INTO InstallExecuteSequence (Action, Condition, Sequence) VALUES ('FailLate', 'NOT REMOVE AND FAILLATE', $((finalize - 5)))"
 fi
+# Signed last: any later change of a table would break the signature.
+"${MSI_SIGN:?}" "${MSI_SIGNING_DIR:?}" "$work"
 mv "$work" "$output"
 trap - EXIT

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
-"""Prints the file version of a Windows program or DLL (its VERSIONINFO
-resource, as the File table of a package takes it: a.b.c.d), or nothing when
-the file has none:
+"""Prints the file version of a Windows program or DLL and the language of
+its texts (its VERSIONINFO resource, as the File table of a package takes
+them: "a.b.c.d 1033"), or nothing when the file has none:
 
     pe-version.py <file>
 """
@@ -23,7 +23,14 @@ def version(path):
         fixed += (4 - fixed % 4) % 4
         if data[fixed:fixed + 4] == SIGNATURE:
             ms, ls = struct.unpack_from("<II", data, fixed + 8)
-            return f"{ms >> 16}.{ms & 0xFFFF}.{ls >> 16}.{ls & 0xFFFF}"
+            found = f"{ms >> 16}.{ms & 0xFFFF}.{ls >> 16}.{ls & 0xFFFF}"
+            # VarFileInfo's "Translation": language id, then code page.
+            translation = data.find("Translation".encode("utf-16-le"), fixed)
+            if translation >= 0:
+                value = translation + len("Translation".encode("utf-16-le")) + 2
+                value += (4 - value % 4) % 4
+                found += f" {struct.unpack_from('<H', data, value)[0]}"
+            return found
         at = data.find(key, at + 1)
     return None
 

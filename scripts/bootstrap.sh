@@ -23,6 +23,9 @@ declare -A CHECK=(
   # build the MSI package from its WiX source (msibuild: the rows wixl cannot write)
   [wixl]=/usr/bin/wixl
   [msitools]=/usr/bin/msibuild
+  # sign the programs and packages (Authenticode); openssl makes the test certificate
+  [osslsigncode]=/usr/bin/osslsigncode
+  [openssl]=/usr/bin/openssl
   [xvfb]=/usr/bin/Xvfb
   [x11-apps]=/usr/bin/xwd
   [imagemagick]=/usr/bin/convert-im6.q16

@@ -23,6 +23,21 @@ const GUID kIsControlElementProperty = {
 const GUID kIsContentElementProperty = {
     0x4bda64a8, 0xf5d8, 0x480b, {0x81, 0x55, 0xef, 0x2e, 0x89, 0xad, 0xb6, 0x72}};
 
+// Whether the window runs per monitor v2 (Windows 10 1703 on). Looked up at
+// run time: older systems have neither call.
+bool PerMonitorV2(HWND window) {
+    typedef HANDLE(WINAPI * GetContext)(HWND);
+    typedef BOOL(WINAPI * SameContext)(HANDLE, HANDLE);
+    HMODULE user = GetModuleHandleA("user32.dll");
+    if (!user) return false;
+    GetContext getContext =
+        reinterpret_cast<GetContext>(reinterpret_cast<void*>(GetProcAddress(user, "GetWindowDpiAwarenessContext")));
+    SameContext same =
+        reinterpret_cast<SameContext>(reinterpret_cast<void*>(GetProcAddress(user, "AreDpiAwarenessContextsEqual")));
+    // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2
+    return getContext && same && same(getContext(window), reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-4)));
+}
+
 }  // namespace
 
 bool HighContrastOn() {
@@ -187,18 +202,19 @@ LRESULT WizardPage::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_SHOWWINDOW && wParam) TimingMarkPage(PageId, "shown");
     if (message == WM_PAINT) TimingMarkPage(PageId, "painted");
     switch (message) {
-    case WM_DPICHANGED: {
-        // Per monitor v2's dialog manager has already rescaled the fonts,
-        // the controls and the page; where only v1 is there, the page at
-        // least takes the place the system suggests for the new scale.
-        const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
-        if (suggested)
+    case WM_DPICHANGED:
+        // Only per monitor v2's dialog manager rescales the fonts and the
+        // controls; there the page takes the place the system suggests. A
+        // page of any other awareness keeps its size rather than stretch
+        // controls drawn for the old scale.
+        if (lParam && PerMonitorV2(m_hWnd)) {
+            const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
             ::SetWindowPos(m_hWnd, nullptr, suggested->left, suggested->top,
                            suggested->right - suggested->left, suggested->bottom - suggested->top,
                            SWP_NOZORDER | SWP_NOACTIVATE);
+        }
         FollowSystemChange();
         break;
-    }
     case WM_SYSCOLORCHANGE:
         // Only top-level windows hear of it; the controls draw with the colours too.
         for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child;

@@ -293,8 +293,9 @@ TEST(Instance, ManifestAsksForAdministratorCommonControls6AndTheWindowsVersions)
 
 // DPI awareness: Windows reads each setting only in its own namespace, inside
 // the asm.v3 windowsSettings, so a misplaced one would leave the pages
-// blurred by the system's bitmap scaling.
-TEST(Instance, ManifestDeclaresPerMonitorDpiAwarenessInItsNamespaces) {
+// blurred by the system's bitmap scaling. Per monitor v2 or system-aware,
+// never per monitor v1, whose dialogs do not rescale.
+TEST(Instance, ManifestDeclaresPerMonitorV2ElseSystemAwarenessInItsNamespaces) {
     std::string manifest = ProgramManifest();
     ASSERT_FALSE(manifest.empty());
     size_t open = manifest.find("<asmv3:windowsSettings>");
@@ -303,15 +304,18 @@ TEST(Instance, ManifestDeclaresPerMonitorDpiAwarenessInItsNamespaces) {
     ASSERT_NE(std::string::npos, close);
     EXPECT_NE(std::string::npos, manifest.find("xmlns:asmv3=\"urn:schemas-microsoft-com:asm.v3\""));
     const char* settings[] = {
-        "<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true/pm</dpiAware>",
+        "<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true</dpiAware>",
         "<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">"
-        "PerMonitorV2, PerMonitor</dpiAwareness>",
+        "PerMonitorV2, System</dpiAwareness>",
     };
     for (const char* setting : settings) {
         size_t at = manifest.find(setting);
         EXPECT_NE(std::string::npos, at) << setting;
         EXPECT_TRUE(at > open && at < close) << setting;
     }
+    EXPECT_EQ(std::string::npos, manifest.find("true/pm"));
+    EXPECT_EQ(std::string::npos, manifest.find("PerMonitor,"));
+    EXPECT_EQ(std::string::npos, manifest.find("PerMonitor<"));
 }
 
 TEST(RunWizard, WithoutAnyPageNothingIsSavedAndThePersonIsTold) {

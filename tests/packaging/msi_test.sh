@@ -6,8 +6,10 @@
 #   msi_test.sh default-language    no LANGUAGE: the user's language, else ENU
 #   msi_test.sh folder-blanks       a program folder with blanks; one road
 #   msi_test.sh folder-dbcs         a double-byte folder name under code page 932; one road
-#   msi_test.sh upgrade             the previous version with settings stored and a printer
-#                                   added; a failing upgrade, this one, a repair: all kept
+#   msi_test.sh upgrade             the version before the previous one with settings stored
+#                                   and a printer added; the previous one, a failing upgrade,
+#                                   this one (each file replaced), a same version, another
+#                                   folder or language (refused), a repair: all kept
 #   msi_test.sh uninstall           programs, shortcut, registry, log gone; the person's files stay
 #   msi_test.sh refused             an unreadable package, an unknown language, the package
 #                                   of the other architecture: nothing installed or replaced
@@ -19,8 +21,9 @@
 #                                   nothing; a failure after it puts the settings back;
 #                                   a printer that never answers fails it in time
 # Environment (set by ctest): WIZ_ARCH, WIZ_SOURCE_DIR, WIZ_BINARY_DIR,
-# WIZ_SUITE_PREFIX, WIZ_MSI, WIZ_PREVIOUS_MSI, WIZ_FAILING_MSI (this version,
-# failing on purpose), WIZ_OTHER_MSI (the x86 package, beside the x64 one;
+# WIZ_SUITE_PREFIX, WIZ_MSI, WIZ_OLDER_MSIS (the two versions before this one,
+# newest first, ":" between), WIZ_SIGNING_DIR (the build's test root),
+# WIZ_FAILING_MSI (this version, failing on purpose), WIZ_OTHER_MSI (the x86 package, beside the x64 one;
 # may be empty), WIZ_STAGE (the staged files).
 set -uo pipefail
 . "$WIZ_SOURCE_DIR/scripts/wine.sh"
@@ -105,6 +108,16 @@ install_log() {
 staged_programs() {
   (cd "$WIZ_STAGE" && ls -- *.exe *.dll FXWRES.*) | grep -vx setupactions.dll
 }
+# programs_of <package>: where its programs were staged.
+programs_of() {
+  [ "$1" = "$WIZ_MSI" ] && echo "$WIZ_STAGE" && return
+  echo "$(dirname "$1")/$(package_version "$1" | cut -d. -f1-3)/stage"
+}
+# signed <file>: its signature verifies against the build's test root (or $root).
+signed() {
+  osslsigncode verify -CAfile "${root:-$WIZ_SIGNING_DIR/test-root.pem}" -in "$1" >/dev/null 2>&1 ||
+    fail "$(basename "$1") is not signed by the test root"
+}
 
 # The administrative templates the sources have, as the package installs
 # them under the program folder: Policies/corvantis-fax.admx and
@@ -133,10 +146,17 @@ expect_installed() {
   [ "$package" = "$WIZ_MSI" ] ||
     version=$(msiinfo export "$package" Registry | tr -d '\r' | awk -F '\t' '$4 == "Version" { print $5 }')
   dir=$(unix "$folder")
-  local name
-  for name in $(staged_programs) prodinfo.ini; do
-    cmp -s "$WIZ_STAGE/$name" "$dir/$name" || fail "$name is not installed as built"
+  local name programs
+  programs=$(programs_of "$package")
+  for name in $(staged_programs); do
+    cmp -s "$programs/$name" "$dir/$name" || fail "$name is not $(package_version "$package")'s"
+    signed "$dir/$name"
   done
+  cmp -s "$WIZ_STAGE/prodinfo.ini" "$dir/prodinfo.ini" || fail "prodinfo.ini is not installed as built"
+  # Nothing else of any version: the person's files aside.
+  expect "files in $folder" "$( (staged_programs; echo prodinfo.ini; echo Data/summary.ini; echo HELP/README.TXT
+                                 policy_templates) | sort)" \
+    "$(cd "$dir" && find . -type f | sed 's|^\./||' | grep -vx 'Data/corvfax.ini\|Data/summary.txt\|Data/registration.log' | sort)"
   cmp -s "$WIZ_STAGE/text/$language/summary.ini" "$dir/Data/summary.ini" ||
     fail "Data/summary.ini is not the $language template"
   cmp -s "$WIZ_STAGE/text/$language/README.TXT" "$dir/HELP/README.TXT" ||
@@ -205,24 +225,53 @@ user_locale() {
   esac
 }
 
-# What Windows Installer's validation reads in the package's tables: a plain
-# shortcut (an advertised one repairs from the package at each start), an
-# icon stored as the icon file its name says, programs with their version,
-# the documented properties secure.
+# What Windows Installer's validation reads in a package's tables (a plain
+# shortcut: an advertised one repairs from the package at each start); signed.
+# check_tables <package> [its build's test root]
 check_tables() {
-  table() { msiinfo export "$WIZ_MSI" "$1" | tr -d '\r' | tail -n +4; }
+  local msi=$1 root=${2:-}
+  table() { msiinfo export "$msi" "$1" | tr -d '\r' | tail -n +4; }
   expect "shortcut target" "[#faxwiz.exe]" "$(table Shortcut | awk -F '\t' '$1 == "FaxSetupShortcut" { print $5 }')"
+  expect "shortcut key path" "Registry" "$(table Component | awk -F '\t' '$1 == "Shortcut" && $6 != "" { print "Registry" }')"
   expect "icon" "faxwiz.ico|00000100" \
-    "$(table Icon | cut -f1)|$(msiinfo extract "$WIZ_MSI" Icon.faxwiz.ico | head -c 4 | od -An -tx1 | tr -d ' \n')"
-  expect "faxwiz.exe version" "$(package_version "$WIZ_MSI").0" \
+    "$(table Icon | cut -f1)|$(msiinfo extract "$msi" Icon.faxwiz.ico | head -c 4 | od -An -tx1 | tr -d ' \n')"
+  expect "faxwiz.exe version" "$(package_version "$msi")" \
     "$(table File | awk -F '\t' '$1 == "faxwiz.exe" { print $5 }')"
-  table Property | awk -F '\t' '$1 == "SecureCustomProperties"' | matches 'RUNREGISTRATION' ||
-    fail "RUNREGISTRATION is not a secure property"
+  expect "programs without version and language" "" "$(table File |
+    awk -F '\t' '$3 ~ /(\.exe|\.dll|FXWRES\.[A-Z]+)$/ && ($5 !~ /^[0-9]+\.[0-9]+\.[0-9]+\.[0-9]+$/ || $6 !~ /^[0-9]+$/) { print $1 }')"
+  expect "versioned files with a hash" "" "$(table File | awk -F '\t' '$5 ~ /^[0-9.]+$/ { print $1 }' | grep -xFf - <(table MsiFileHash | cut -f1))"
+  expect "texts not following faxwiz.exe" "corvfax.ini" "$(table File | awk -F '\t' '$5 == "" { print $1 }')"
+  expect "paths of more than one component, but for languages" "" "$(
+    table Component | awk -F '\t' '{ print $1 "\t" $3 "\t" $5 }' | LC_ALL=C sort >"$work/components"
+    table File | awk -F '\t' '{ name = $3; sub(/.*\|/, "", name); print $2 "\t" name }' | LC_ALL=C sort |
+      LC_ALL=C join -t $'\t' - "$work/components" |
+      awk -F '\t' '{ path = $3 "/" $2; n[path]++; if ($4 !~ /^LANGUAGE = "[A-Z]+"$/ || seen[path, $4]++) bad[path] = 1 }
+        END { for (p in n) if (n[p] > 1 && bad[p]) print p }')"
+  expect "components without a key path" "" "$(table Component | awk -F '\t' '$6 == "" { print $1 }')"
+  msiinfo suminfo "$msi" | matches '^Template: x64' || expect "64-bit searches" "" "$(table RegLocator | awk -F '\t' 'int($5 / 16) % 2 { print $1 }')"
+  local name secure
+  secure=$(table Property | awk -F '\t' '$1 == "SecureCustomProperties" { print ";" $2 ";" }')
+  for name in $(table Upgrade | cut -f7) INSTALLDIR LANGUAGE RUNWIZARD RUNREGISTRATION FAXANSWERS; do
+    [[ $secure == *";$name;"* ]] || fail "$name is not a secure property"
+  done
+  for name in MsiLogging=voicewarmupx ARPHELPLINK=https:// ARPURLINFOABOUT=https:// ARPCONTACT=Kelvaro; do
+    table Property | matches "^${name%%=*}"$'\t'"${name#*=}" || fail "no property ${name%%=*} of ${name#*=}"
+  done
+  signed "$msi"
+  msiinfo extract "$msi" Binary.SetupActions >"$work/setupactions.dll"
+  signed "$work/setupactions.dll"
 }
 
 case_install() {
   local language=$1
-  [ "$language" = ENU ] && check_tables
+  if [ "$language" = ENU ]; then
+    check_tables "$WIZ_MSI"
+    # One byte changed breaks a program's signature.
+    cp "$WIZ_STAGE/faxwiz.exe" "$work/changed.exe"
+    printf "\\x$(printf %02x $((($(od -An -tu1 -j1100 -N1 "$work/changed.exe") + 1) % 256)))" |
+      dd of="$work/changed.exe" bs=1 seek=1100 conv=notrunc 2>/dev/null
+    (failures=0; signed "$work/changed.exe"; [ $failures = 1 ]) >/dev/null || fail "a changed faxwiz.exe still verifies"
+  fi
   user_locale "$language"
   msi_install "$msi" LANGUAGE="$language" || fail "msiexec /i ended with $?"
   expect_installed "$default_folder" "$language"
@@ -261,13 +310,30 @@ install_into() {
   walk_road "${folder}faxwiz.exe"
 }
 
+# squashed <GUID>: the GUID as the installer's registry keys write it.
+squashed() {
+  local g=${1//[\{\}-]/}
+  echo "$(rev <<<"${g:0:8}")$(rev <<<"${g:8:4}")$(rev <<<"${g:12:4}")$(sed 's/\(.\)\(.\)/\2\1/g' <<<"${g:16}")"
+}
+# keep_upgrade_code <package>: Wine's removal of the older version deletes
+# the upgrade code's key whole, where Windows removes only that version's
+# value; the installed version is put back under it, as Windows leaves it,
+# so the next package finds it.
+keep_upgrade_code() {
+  local codes
+  codes=($(msiinfo export "$1" Property | tr -d '\r' | awk -F '\t' '$1 == "UpgradeCode" { u = $2 } $1 == "ProductCode" { p = $2 } END { print u, p }'))
+  wiz_wine reg add "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Installer\\UpgradeCodes\\$(squashed "${codes[0]}")" \
+    /v "$(squashed "${codes[1]}")" /f >/dev/null 2>&1
+}
+
 case_upgrade() {
   local folder='C:\Fax Programs\Corvantis\'
-  local previous
-  previous=$(wiz_winepath -w "$WIZ_PREVIOUS_MSI")
-  MSI_LOCALE=en_US.UTF-8 msi_install "$previous" INSTALLDIR="$folder" LANGUAGE=DEU ||
-    fail "the previous version did not install ($?)"
-  expect "the previous version" "Corvantis Fax|$(package_version "$WIZ_PREVIOUS_MSI")|Kelvaro" "$(arp_entries)"
+  local oldest previous older=(${WIZ_OLDER_MSIS//:/ })
+  previous=$(wiz_winepath -w "${older[0]}")
+  oldest=$(wiz_winepath -w "${older[1]}")
+  MSI_LOCALE=en_US.UTF-8 msi_install "$oldest" INSTALLDIR="$folder" LANGUAGE=DEU ||
+    fail "the oldest version did not install ($?)"
+  expect_installed "$folder" DEU "${older[1]}"
   walk_road "${folder}faxwiz.exe"
   local dir sums_before sums_after
   dir=$(unix "$folder")
@@ -292,24 +358,49 @@ case_upgrade() {
   tree_before=$(tree)
   echo "$tree_before" | matches 'Devices\\79$' || fail "the test could not register device 79"
 
+  # The previous version over the oldest: every file replaced.
+  MSI_LOCALE=en_US.UTF-8 msi_install "$previous" || fail "the upgrade to the previous version ended with $?"
+  keep_upgrade_code "${older[0]}"
+  expect_installed "$folder" DEU "${older[0]}"
+  expect "stored settings after the first upgrade" "$sums_before" "$(stored)"
+  expect "registry after the first upgrade" "$tree_before" "$(tree)"
+
   # An upgrade that fails inside its installation: the previous version stays
   # as it was, registered, configured and with its files.
   local rc=0
   MSI_LOCALE=en_US.UTF-8 msi_install "$(wiz_winepath -w "$WIZ_FAILING_MSI")" || rc=$?
   [ $rc != 0 ] || fail "the failing package installed"
-  expect "after the failed upgrade" "Corvantis Fax|$(package_version "$WIZ_PREVIOUS_MSI")|Kelvaro" "$(arp_entries)"
   expect "registry after the failed upgrade" "$tree_before" "$(tree)"
   expect "stored settings after the failed upgrade" "$sums_before" "$(stored)"
-  expect_installed "$folder" DEU "$WIZ_PREVIOUS_MSI"
+  expect_installed "$folder" DEU "${older[0]}"
+
+  # Another folder or language on an upgrade is refused; nothing changes.
+  local property
+  for property in INSTALLDIR='C:\Elsewhere\' LANGUAGE=ENU; do
+    rc=0
+    MSI_LOCALE=en_US.UTF-8 msi_install "$msi" "$property" || rc=$?
+    [ $rc != 0 ] || fail "an upgrade with $property was not refused"
+    expect_installed "$folder" DEU "${older[0]}"
+  done
+  [ ! -e "$drive_c/Elsewhere" ] || fail "the refused upgrade made the other folder"
 
   # This version, without properties, by a user of another language.
   MSI_LOCALE=en_US.UTF-8 msi_install "$msi" || fail "the upgrade ended with $?"
+  keep_upgrade_code "$WIZ_MSI"
   expect_installed "$folder" DEU
   [ ! -e "$(unix "$default_folder")" ] || fail "the upgrade went to the default folder"
   expect "stored settings after the upgrade" "$sums_before" "$(stored)"
   expect "registry after the upgrade" "$tree_before" "$(tree)"
   expect "RunSetupWizard after the upgrade" "0" "$(regval "$product_key\\Install" RunSetupWizard)"
   expect "RunRegistration after the upgrade" "0" "$(regval "$product_key\\Install" RunRegistration)"
+
+  # A rebuild of this version (another product code) is refused.
+  cp "$WIZ_MSI" "$work/rebuild.msi"
+  msibuild "$work/rebuild.msi" -q "UPDATE Property SET Value = '{7E0D6A21-3B4C-4D5E-8F90-A1B2C3D4E5F6}' WHERE Property = 'ProductCode'"
+  rc=0
+  msi_install "$(wiz_winepath -w "$work/rebuild.msi")" || rc=$?
+  [ $rc != 0 ] || fail "a package of the installed version was not refused"
+  expect_installed "$folder" DEU
 
   # A repair writes the package's values again and nothing else.
   wiz_wine msiexec /i "$msi" REINSTALL=ALL REINSTALLMODE=omus /qn >/dev/null 2>&1 || fail "the repair ended with $?"
@@ -535,6 +626,7 @@ case_refused() {
       fail "no x86 package beside this build (${WIZ_OTHER_MSI:-none}): build the i686 folder first"
       return
     fi
+    check_tables "$WIZ_OTHER_MSI" "$(dirname "$WIZ_OTHER_MSI")/signing/test-root.pem"
     # Wine's msiexec logs no launch condition's message: the package's own.
     local -A package=([x86]="$(wiz_winepath -w "$WIZ_OTHER_MSI")" [x64]="$msi")
     local name

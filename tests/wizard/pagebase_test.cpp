@@ -161,31 +161,47 @@ TEST_F(PageBaseTest, ArtworkIsTheLargestSizeThatFitsAndIsNotEnlarged) {
 }
 
 // A new scale gives the frame another size: the size is chosen again. Here
-// the frame shrinks below the fitting size, so the small one is drawn.
-TEST_F(PageBaseTest, ScaleChangeTakesTheSuggestedPlaceAndChoosesTheArtworkAgain) {
-    UiDriver ui;
-    PlainPage page(2808, 2830);
-    FrameLook before = {}, after = {};
-    RECT placed = {}, suggested = {};
-    ui.When(2808)
-        .Do([&](HWND h) {
-            before = LookAtFrame(h, kFits);
-            RECT frame = FrameInClient(h);
-            MoveWindow(GetDlgItem(h, kArtworkFrame), frame.left, frame.top, 100, 150, FALSE);
-            GetWindowRect(h, &suggested);
-            OffsetRect(&suggested, 10, 20);
-            suggested.right += 30;
-            suggested.bottom += 40;
-            SendMessageA(h, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(144, 144), (LPARAM)&suggested);
-            GetWindowRect(h, &placed);
-            after = LookAtFrame(h, kSmall);
-        })
-        .Click(kNextButton);
-    page.RunPage();
-    EXPECT_EQ(kFits, before.middle);
-    EXPECT_EQ(kSmall, after.middle);
-    EXPECT_EQ(8, after.right - after.left);
-    EXPECT_TRUE(EqualRect(&suggested, &placed));
+// the frame shrinks below the fitting size, so the small one is drawn. The
+// page takes the place the system suggests only per monitor v2, whose dialog
+// manager rescales the controls; otherwise (this test program has no
+// manifest: unaware) it keeps its place.
+TEST_F(PageBaseTest, ScaleChangeTakesTheSuggestedPlaceOnlyPerMonitorV2AndChoosesTheArtworkAgain) {
+    typedef HANDLE(WINAPI * SetContext)(HANDLE);
+    SetContext setContext = reinterpret_cast<SetContext>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "SetThreadDpiAwarenessContext")));
+    for (bool v2 : {false, true}) {
+        HANDLE saved = nullptr;
+        if (v2) {
+            // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2, for the windows this thread makes.
+            // Wine 8 makes no per monitor v2 window: then only the first half.
+            if (!setContext || !(saved = setContext(reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-4))))) break;
+        }
+        UiDriver ui;
+        PlainPage page(2808, 2830);
+        FrameLook before = {}, after = {};
+        RECT placed = {}, suggested = {}, was = {};
+        ui.When(2808)
+            .Do([&](HWND h) {
+                before = LookAtFrame(h, kFits);
+                RECT frame = FrameInClient(h);
+                MoveWindow(GetDlgItem(h, kArtworkFrame), frame.left, frame.top, 100, 150, FALSE);
+                GetWindowRect(h, &was);
+                suggested = was;
+                OffsetRect(&suggested, 10, 20);
+                suggested.right += 30;
+                suggested.bottom += 40;
+                SendMessageA(h, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(144, 144), (LPARAM)&suggested);
+                GetWindowRect(h, &placed);
+                after = LookAtFrame(h, kSmall);
+            })
+            .Click(kNextButton);
+        page.RunPage();
+        if (saved) setContext(saved);
+        EXPECT_EQ(kFits, before.middle) << v2;
+        EXPECT_EQ(kSmall, after.middle) << v2;
+        EXPECT_EQ(8, after.right - after.left) << v2;
+        EXPECT_TRUE(EqualRect(v2 ? &suggested : &was, &placed)) << v2;
+    }
 }
 
 // The system's settings or colours changed: the heading gets a new bold font
