@@ -188,7 +188,12 @@ int TakeAnswerFile(const FaxcfgOptions& options, Log& log) {
         return ExitRefused;
     }
     for (const std::string& line : applied) log.Line("applied " + line);
-    for (const std::string& line : ignored) log.Line("ignored " + line);
+    // A printer that cannot be reached reports no option either: say why.
+    for (const std::string& line : ignored)
+        log.Line("ignored " + line +
+                 (!DeviceReached() && line.compare(0, 13, "DeviceOption:") == 0
+                      ? " (it cannot be reached)"
+                      : ""));
     return ExitStored;
 }
 
