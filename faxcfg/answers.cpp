@@ -33,10 +33,24 @@ const KeyRule* FindKey(const std::string& name) {
     return nullptr;
 }
 
-std::string ReadValue(const std::string& path, const std::string& key) {
-    std::vector<char> value(kValueRoom, '\0');
-    GetPrivateProfileStringA(kSection, key.c_str(), "", value.data(), kValueRoom, path.c_str());
-    return std::string(value.data());
+// The key's value in section; false when the section does not have the key.
+bool ReadKey(const std::string& path, const std::string& section, const std::string& key,
+             std::string* value) {
+    std::vector<char> text(kValueRoom, '\0');
+    // A default no value can be tells a missing key from an empty one.
+    GetPrivateProfileStringA(section.c_str(), key.c_str(), "\x01", text.data(), kValueRoom,
+                             path.c_str());
+    if (strcmp(text.data(), "\x01") == 0) return false;
+    *value = text.data();
+    return true;
+}
+
+// The PC's own section wins over [Fax].
+std::string ReadValue(const std::string& path, const AnswerFile& file, const std::string& key) {
+    std::string value;
+    if (!file.PcSection.empty() && ReadKey(path, file.PcSection, key, &value)) return value;
+    ReadKey(path, kSection, key, &value);
+    return value;
 }
 
 // The names in a list of zero-terminated strings ending with an empty one.
@@ -68,6 +82,13 @@ std::string FullPath(const std::string& file) {
     return path;
 }
 
+std::string ThisPcSection() {
+    char name[MAX_COMPUTERNAME_LENGTH + 1] = "";
+    DWORD size = sizeof name;
+    if (!GetComputerNameA(name, &size)) name[0] = '\0';
+    return std::string(kSection) + ":" + name;
+}
+
 AnswerFile ReadAnswerFile(const std::string& path) {
     AnswerFile file;
     HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
@@ -76,14 +97,23 @@ AnswerFile ReadAnswerFile(const std::string& path) {
     CloseHandle(handle);
     std::vector<char> list(32768, '\0');
     GetPrivateProfileSectionNamesA(list.data(), (DWORD)list.size(), path.c_str());
-    file.State = AnswerFileNoSection;
-    for (const std::string& name : NameList(list))
-        if (lstrcmpiA(name.c_str(), kSection) == 0) file.State = AnswerFileRead;
-    if (file.State != AnswerFileRead) return file;
-    std::fill(list.begin(), list.end(), '\0');
-    GetPrivateProfileStringA(kSection, nullptr, "", list.data(), (DWORD)list.size(),
-                             path.c_str());
-    file.Keys = NameList(list);
+    std::string pc = ThisPcSection();
+    for (const std::string& name : NameList(list)) {
+        if (lstrcmpiA(name.c_str(), kSection) == 0) file.Common = true;
+        if (lstrcmpiA(name.c_str(), pc.c_str()) == 0) file.PcSection = name;
+    }
+    file.State = file.Common || !file.PcSection.empty() ? AnswerFileRead : AnswerFileNoSection;
+    for (const std::string& section : {std::string(kSection), file.PcSection}) {
+        if (section.empty()) continue;
+        std::fill(list.begin(), list.end(), '\0');
+        GetPrivateProfileStringA(section.c_str(), nullptr, "", list.data(), (DWORD)list.size(),
+                                 path.c_str());
+        for (const std::string& key : NameList(list)) {
+            bool known = false;
+            for (const std::string& k : file.Keys) known |= lstrcmpiA(k.c_str(), key.c_str()) == 0;
+            if (!known) file.Keys.push_back(key);
+        }
+    }
     return file;
 }
 
@@ -99,7 +129,7 @@ RoadAnswers TakeAnswers(const std::string& path, const AnswerFile& file, const R
             refused->push_back({key, "is not a key of the answer file"});
             continue;
         }
-        std::string value = ReadValue(path, key);
+        std::string value = ReadValue(path, file, key);
         std::string held = HeldByPolicy(rule->Name);
         if (!held.empty()) {
             kept->push_back(std::string(rule->Name) + ": kept the policy's value " + held +
@@ -171,8 +201,8 @@ AnswerRefusal DescribeRoadRefusal(RoadRefusal refusal) {
     }
 }
 
-bool WriteAnswerFile(const std::string& path, const RoadAnswers& answers,
-                     bool deviceOptionAsked) {
+bool WriteAnswerFile(const std::string& path, const std::string& section,
+                     const RoadAnswers& answers, bool deviceOptionAsked) {
     struct Entry {
         const char* key;
         std::string value;
@@ -190,7 +220,7 @@ bool WriteAnswerFile(const std::string& path, const RoadAnswers& answers,
     for (const Entry& entry : entries) {
         // Quoted where reading would drop quotes or blanks at either end.
         std::string value = ProfileValueText(entry.value);
-        if (!WritePrivateProfileStringA(kSection, entry.key, value.c_str(), path.c_str()))
+        if (!WritePrivateProfileStringA(section.c_str(), entry.key, value.c_str(), path.c_str()))
             return false;
     }
     WritePrivateProfileStringA(nullptr, nullptr, nullptr, path.c_str());

@@ -15,10 +15,17 @@ struct AnswerRefusal {
 
 enum AnswerFileState { AnswerFileRead, AnswerFileMissing, AnswerFileNoSection };
 
+// Section [Fax] holds the answers of every PC; a section [Fax:<computer
+// name>] (any case) those of one PC, key by key over [Fax].
 struct AnswerFile {
     AnswerFileState State = AnswerFileMissing;
-    std::vector<std::string> Keys;  // as the file spells them
+    std::vector<std::string> Keys;  // of both sections, as the file spells them
+    bool Common = false;            // it has [Fax]
+    std::string PcSection;          // this PC's section as the file spells it; empty: none
 };
+
+// "Fax:" and this computer's NetBIOS name.
+std::string ThisPcSection();
 
 // Full path of file, as the INI functions need it (a bare name would mean
 // the Windows folder to them).
@@ -39,6 +46,8 @@ RoadAnswers TakeAnswers(const std::string& path, const AnswerFile& file, const R
 // The key an answer refused by the road is about, and why.
 AnswerRefusal DescribeRoadRefusal(RoadRefusal refusal);
 
-// Writes the answers into [Fax] of the file; DeviceOption only when the device
-// asks it. False when the file cannot be written.
-bool WriteAnswerFile(const std::string& path, const RoadAnswers& answers, bool deviceOptionAsked);
+// Writes the answers into the section ([Fax] or this PC's) of the file;
+// DeviceOption only when the device asks it. False when the file cannot be
+// written.
+bool WriteAnswerFile(const std::string& path, const std::string& section,
+                     const RoadAnswers& answers, bool deviceOptionAsked);

@@ -99,6 +99,19 @@ FaxcfgOptions ParseFaxcfgOptions(const std::vector<std::string>& arguments) {
             if (SameOption(option, named.name)) action = named.action;
         bool device = SameOption(option, "device"), log = SameOption(option, "log");
         bool backup = SameOption(option, "backup");
+        // The options without a value.
+        if (SameOption(option, "pc")) {
+            options.ThisPc = true;
+            continue;
+        }
+        if (SameOption(option, "policies")) {
+            if (options.Action != ActionNone) {
+                options.Error = "only one of /answers, /export, /check, /restore and /policies, once";
+                break;
+            }
+            options.Action = ActionPolicies;
+            continue;
+        }
         if (action == ActionNone && !device && !log && !backup) {
             options.Error = "unknown option " + option;
             break;
@@ -110,7 +123,7 @@ FaxcfgOptions ParseFaxcfgOptions(const std::vector<std::string>& arguments) {
         const std::string& value = arguments[++i];
         if (action != ActionNone) {
             if (options.Action != ActionNone) {
-                options.Error = "only one of /answers, /export, /check and /restore, once";
+                options.Error = "only one of /answers, /export, /check, /restore and /policies, once";
                 break;
             }
             options.Action = action;
@@ -142,8 +155,10 @@ FaxcfgOptions ParseFaxcfgOptions(const std::vector<std::string>& arguments) {
         }
     }
     if (options.Error.empty() && options.Action == ActionNone)
-        options.Error = "/answers, /export, /check or /restore is needed";
+        options.Error = "/answers, /export, /check, /restore or /policies is needed";
     if (options.Error.empty() && !options.Backup.empty() && options.Action != ActionAnswers)
         options.Error = "/backup goes with /answers only";
+    if (options.Error.empty() && options.ThisPc && options.Action != ActionExport)
+        options.Error = "/pc goes with /export only";
     return options;
 }

@@ -10,12 +10,21 @@
 // that looks like a backslash or a quote is neither.
 std::vector<std::string> SplitCommandLine(const char* commandLine);
 
-enum FaxcfgAction { ActionNone, ActionHelp, ActionAnswers, ActionExport, ActionCheck, ActionRestore };
+enum FaxcfgAction {
+    ActionNone,
+    ActionHelp,
+    ActionAnswers,
+    ActionExport,
+    ActionCheck,
+    ActionRestore,
+    ActionPolicies,
+};
 
 struct FaxcfgOptions {
     FaxcfgAction Action = ActionNone;
     std::string File;    // the answer file read or written; the folder /restore reads
     std::string Backup;  // /answers: the folder that keeps what was stored before
+    bool ThisPc = false;  // /export /pc: the section of this computer, not [Fax]
     std::string Log;
     bool DeviceGiven = false;
     long DeviceId = 0;
@@ -24,6 +33,6 @@ struct FaxcfgOptions {
 
 // Options start with "/" or "-" and are read without regard to case; the
 // argument after /answers, /export, /check, /restore, /backup, /device and
-// /log is their value, even when it starts with "-". /backup goes with
-// /answers only.
+// /log is their value, even when it starts with "-". /policies and /pc take
+// none; /backup goes with /answers only, /pc with /export only.
 FaxcfgOptions ParseFaxcfgOptions(const std::vector<std::string>& arguments);

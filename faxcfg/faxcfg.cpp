@@ -22,6 +22,7 @@
 #include "road/setupmarks.h"
 #include "settings/faxsettings.h"
 #include "settings/policy.h"
+#include "settings/status.h"
 
 namespace {
 
@@ -52,16 +53,25 @@ const char kUsage[] =
     "    one line for each value that differs.\n"
     "faxcfg /export <file> [/device <id>] [/log <file>]\n"
     "    Writes the settings as they stand as an answer file.\n"
+    "faxcfg /policies [/device <id>] [/log <file>]\n"
+    "    Stores what the administrator's policies hold, as /answers with a file\n"
+    "    naming no key; changes nothing when the PC already holds it.\n"
+    "faxcfg /export <file> /pc [/device <id>] [/log <file>]\n"
+    "    Writes the section of this PC, [Fax:<computer name>], not [Fax].\n"
     "faxcfg /restore <folder> [/log <file>]\n"
     "    Puts back what /answers /backup kept in the folder.\n"
     "faxcfg /?\n"
     "    Shows this text.\n"
     "\n"
-    "Answer file: section [Fax], keys UserName, Company, FaxNumber, VoiceNumber,\n"
+    "Answer file: section [Fax], and [Fax:<computer name>] for one PC, key by key\n"
+    "over [Fax]; keys UserName, Company, FaxNumber, VoiceNumber,\n"
     "DedicatedLine, TAM, Modem, DeviceOption (1/0 or Yes/No). A missing key keeps\n"
     "the value the wizard would show. Answers are refused, not cut, when a field\n"
     "of the wizard would not take them; then nothing is stored. A value that\n"
     "starts with a quote or has blanks at either end is written in double quotes.\n"
+    "\n"
+    "Every /answers and /policies run records when, by what, its exit code and\n"
+    "whether the printer took every value under the product's registry key Status.\n"
     "\n"
     "Exit codes:\n"
     "  0  stored everywhere (or written, for /export; holds the answers, for\n"
@@ -155,18 +165,30 @@ void LogPolicies(Log& log) {
 
 // The answer file taken over the settings as loaded, along the road; the
 // exit code when they cannot be (nothing is stored then), else 0.
+// /policies: the answers of a file naming no key, the policies over them.
 int TakeAnswerFile(const FaxcfgOptions& options, Log& log) {
-    std::string path = FullPath(options.File);
-    AnswerFile file = ReadAnswerFile(path);
-    if (file.State == AnswerFileMissing) {
-        log.Line("answer file " + path + " is missing or cannot be read; nothing stored");
-        return ExitNoAnswerFile;
+    std::string path;
+    AnswerFile file;
+    file.State = AnswerFileRead;
+    if (options.Action == ActionPolicies) {
+        log.Line("the administrator's policies for " + DeviceName());
+    } else {
+        path = FullPath(options.File);
+        file = ReadAnswerFile(path);
+        if (file.State == AnswerFileMissing) {
+            log.Line("answer file " + path + " is missing or cannot be read; nothing stored");
+            return ExitNoAnswerFile;
+        }
+        if (file.State == AnswerFileNoSection) {
+            log.Line("answer file " + path + " has no section [Fax] nor [" + ThisPcSection() +
+                     "]; nothing stored");
+            return ExitNoAnswerFile;
+        }
+        std::string sections = file.Common ? "[Fax]" : "";
+        if (!file.PcSection.empty())
+            sections += (sections.empty() ? "[" : " and [") + file.PcSection + "]";
+        log.Line("answers from " + path + " " + sections + " for " + DeviceName());
     }
-    if (file.State == AnswerFileNoSection) {
-        log.Line("answer file " + path + " has no section [Fax]; nothing stored");
-        return ExitNoAnswerFile;
-    }
-    log.Line("answers from " + path + " for " + DeviceName());
     if (!DeviceReached()) log.Line(DeviceName() + " cannot be reached");
 
     // The answers start where the wizard's pages would start.
@@ -314,11 +336,12 @@ int Export(const FaxcfgOptions& options, Log& log) {
     FaxSettings.LoadFaxSettings();
     LogPolicies(log);
     if (!DeviceReached()) log.Line(DeviceName() + " cannot be reached: the files' values are written");
-    if (!WriteAnswerFile(path, CurrentAnswers(), FaxSettings.DeviceOptionSupported != 0)) {
+    std::string section = options.ThisPc ? ThisPcSection() : "Fax";
+    if (!WriteAnswerFile(path, section, CurrentAnswers(), FaxSettings.DeviceOptionSupported != 0)) {
         log.Line("answer file " + path + " cannot be written");
         return ExitNoAnswerFile;
     }
-    log.Line("settings of " + DeviceName() + " written to " + path);
+    log.Line("settings of " + DeviceName() + " written to " + path + " [" + section + "]");
     return ExitStored;
 }
 
@@ -366,7 +389,14 @@ int main() {
             code = ExitNoLanguageFiles;
         } else {
             switch (options.Action) {
-            case ActionAnswers: code = Apply(options, log); break;
+            case ActionAnswers:
+            case ActionPolicies:
+                code = Apply(options, log);
+                // For inventory: what this configuration did.
+                if (!RecordSetupStatus(options.Action == ActionAnswers ? "answers" : "policies",
+                                       code, code == ExitStored, FaxSettings.DeviceId))
+                    log.Line("the status could not be recorded in the registry");
+                break;
             case ActionCheck: code = Check(options, log); break;
             case ActionRestore: code = Restore(options, log); break;
             default: code = Export(options, log); break;

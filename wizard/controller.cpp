@@ -6,6 +6,7 @@
 #include "framework/app.h"
 #include "framework/resource.h"
 #include "settings/faxsettings.h"
+#include "settings/status.h"
 #include "settings/policy.h"
 
 const int WizardPageIds[kWizardPageCount] = {2805, 2808, 2810, 2811, 2812, 2813,
@@ -101,7 +102,12 @@ void WizardController::Run() {
         delete page;
         page = nullptr;
     }
-    if (WizardCancelled == 0) FaxSettings.SaveFaxSettings();
+    if (WizardCancelled == 0) {
+        int printerTookAll = 0;
+        FaxSettings.SaveFaxSettings(&printerTookAll);
+        // For inventory: what this configuration did.
+        RecordSetupStatus("wizard", 0, printerTookAll != 0, FaxSettings.DeviceId);
+    }
     if (WizardPalette) {
         DeleteObject(WizardPalette);
         WizardPalette = nullptr;

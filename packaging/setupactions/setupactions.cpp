@@ -231,11 +231,20 @@ bool WriteAnswers(MSIHANDLE install, const std::wstring& path, const std::wstrin
         LogLine(install, L"the answer file's lines have no form in the system's code page");
         return false;
     }
-    for (char& c : lines)
-        if (c == '\n') c = '\0';
-    lines += '\0';
-    if (!WritePrivateProfileSectionA("Fax", lines.c_str(), ansiPath.c_str())) {
-        LogLine(install, L"the answers cannot be written to " + path + L": " + ErrorText(GetLastError()));
+    // Written whole, so that the section is there even when it has no key
+    // (every answer held by a policy).
+    std::string text = "[Fax]\r\n";
+    for (char c : lines) text += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    bool ok = file != INVALID_HANDLE_VALUE &&
+              WriteFile(file, text.data(), (DWORD)text.size(), &written, nullptr) &&
+              written == text.size();
+    DWORD error = GetLastError();
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    if (!ok) {
+        LogLine(install, L"the answers cannot be written to " + path + L": " + ErrorText(error));
         return false;
     }
     for (size_t i = 0; i < values.size(); ++i) {
@@ -319,9 +328,34 @@ long RunFaxcfg(MSIHANDLE install, const wchar_t* action, const std::wstring& pro
     return result;
 }
 
+// The lines of a section as they stand, in wide text; false when the file
+// has no such section.
+bool SectionLines(const std::string& ansiPath, const std::wstring& section,
+                  std::vector<std::wstring>* lines) {
+    std::vector<char> names(65536, '\0');
+    GetPrivateProfileSectionNamesA(names.data(), (DWORD)names.size(), ansiPath.c_str());
+    for (const char* p = names.data(); *p; p += strlen(p) + 1) {
+        if (_wcsicmp(FromAnsi(p).c_str(), section.c_str()) != 0) continue;
+        std::vector<char> text(65536, '\0');
+        GetPrivateProfileSectionA(p, text.data(), (DWORD)text.size(), ansiPath.c_str());
+        for (const char* line = text.data(); *line; line += strlen(line) + 1)
+            lines->push_back(FromAnsi(line));
+        return true;
+    }
+    return false;
+}
+
+std::wstring LineKey(const std::wstring& line) {
+    size_t equals = line.find(L'=');
+    std::wstring key = line.substr(0, equals == std::wstring::npos ? 0 : equals);
+    while (!key.empty() && (key.back() == L' ' || key.back() == L'\t')) key.pop_back();
+    return key;
+}
+
 // The answer file the administrator named, read here in the installing
 // user's context: a relative path is taken beside the package. Its [Fax]
-// lines as they stand, one per line; false with the reason in the log.
+// lines with this PC's section [Fax:<computer name>] over them key by key,
+// one per line; false with the reason in the log.
 bool ReadAnswerFile(MSIHANDLE install, const std::wstring& given, std::wstring* lines) {
     std::wstring path = given;
     bool relative = !(path.size() > 1 && path[1] == L':') && path.compare(0, 2, L"\\\\") != 0 &&
@@ -337,24 +371,63 @@ bool ReadAnswerFile(MSIHANDLE install, const std::wstring& given, std::wstring* 
                              L" has no form in the system's code page");
         return false;
     }
-    std::vector<char> section(65536, '\0');
-    DWORD n = 0;
-    if (GetFileAttributesA(ansiPath.c_str()) == INVALID_FILE_ATTRIBUTES ||
-        (n = GetPrivateProfileSectionA("Fax", section.data(), (DWORD)section.size(),
-                                       ansiPath.c_str())) == 0) {
+    std::wstring pcSection = L"Fax:" + Property(install, L"ComputerName");
+    std::vector<std::wstring> common, own;
+    bool hasCommon = false, hasOwn = false;
+    if (GetFileAttributesA(ansiPath.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        hasCommon = SectionLines(ansiPath, L"Fax", &common);
+        hasOwn = SectionLines(ansiPath, pcSection, &own);
+    }
+    if (!hasCommon && !hasOwn) {
         LogLine(install, L"refused FAXANSWERS: the answer file " + path +
-                             L" is missing, cannot be read or has no section [Fax]");
+                             L" is missing, cannot be read or has neither a section [Fax] nor [" +
+                             pcSection + L"]");
         return false;
     }
-    if (n >= section.size() - 2) {
-        LogLine(install, L"refused FAXANSWERS: the section [Fax] of " + path + L" is too long");
-        return false;
+    for (const std::wstring& line : own) {
+        std::wstring key = LineKey(line);
+        for (std::wstring& other : common)
+            if (!key.empty() && _wcsicmp(LineKey(other).c_str(), key.c_str()) == 0) other.clear();
+        common.push_back(line);
     }
-    std::string text;
-    for (const char* p = section.data(); *p; p += strlen(p) + 1) text += std::string(p) + "\n";
-    *lines = FromAnsi(text);
-    LogLine(install, L"answers read from " + path);
+    lines->clear();
+    for (const std::wstring& line : common)
+        if (!line.empty()) *lines += line + L"\n";
+    LogLine(install, L"answers read from " + path + (hasCommon ? L" [Fax]" : L"") +
+                         (hasCommon && hasOwn ? L" and" : L"") +
+                         (hasOwn ? L" [" + pcSection + L"]" : std::wstring()));
     return true;
+}
+
+// For inventory, as the product's programs record it: this configuration was
+// the installer's. The product's tree in the package's own registry view.
+void RecordStatus(MSIHANDLE install, long code) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Kelvaro\\Corvantis\\Status", 0, nullptr, 0,
+                        KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+        LogLine(install, L"the status could not be recorded in the registry");
+        return;
+    }
+    // faxcfg recorded the printer's id; what ran it, when it ended and how
+    // are the installer's to say (faxcfg may not have come so far).
+    DWORD exit = code < 0 ? ERROR_TIMEOUT : (DWORD)code, configured = code == 0 ? 1 : 0;
+    bool ok = RegSetValueExW(key, L"By", 0, REG_SZ, (const BYTE*)L"installer", sizeof L"installer") ==
+                  ERROR_SUCCESS &&
+              RegSetValueExW(key, L"ExitCode", 0, REG_DWORD, (const BYTE*)&exit, sizeof exit) ==
+                  ERROR_SUCCESS &&
+              RegSetValueExW(key, L"PrinterConfigured", 0, REG_DWORD, (const BYTE*)&configured,
+                             sizeof configured) == ERROR_SUCCESS;
+    {
+        SYSTEMTIME now;
+        GetLocalTime(&now);
+        wchar_t time[32];
+        swprintf(time, 32, L"%04u-%02u-%02uT%02u:%02u:%02u", now.wYear, now.wMonth, now.wDay,
+                 now.wHour, now.wMinute, now.wSecond);
+        ok &= RegSetValueExW(key, L"Time", 0, REG_SZ, (const BYTE*)time,
+                             (DWORD)((wcslen(time) + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+    }
+    RegCloseKey(key);
+    if (!ok) LogLine(install, L"the status could not be recorded in the registry");
 }
 
 // A repair, a change or a maintenance run of the installed product changes
@@ -474,6 +547,7 @@ extern "C" __declspec(dllexport) UINT __stdcall ConfigureFax(MSIHANDLE install) 
                               folder + L"\\backup\"",
                           seconds ? seconds : kDefaultTimeoutSeconds);
     CopyLog(install, L"ConfigureFax", log, values);
+    RecordStatus(install, code);
     if (code < 0) {
         LogLine(install, L"the fax was not configured; the install fails");
         return ERROR_INSTALL_FAILURE;

@@ -67,6 +67,14 @@ inline DWORD RunFaxcfg(const DemoInstall& demo, const std::string& arguments) {
 
 inline std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
 
+// A number of the product's Status key, as inventory tools read it; ~0 for none.
+inline DWORD StatusNumber(const DemoInstall& demo, const char* name) {
+    DWORD value = ~0u, size = sizeof value;
+    RegGetValueA(HKEY_LOCAL_MACHINE, (demo.ProductKey() + "\\Status").c_str(), name,
+                 RRF_RT_REG_DWORD, nullptr, &value, &size);
+    return value;
+}
+
 // An answer file of the test, written as the lines given.
 inline std::string AnswerFile(const wiztest::TempDir& dir, const std::string& lines,
                        const std::string& name = "answers.ini") {

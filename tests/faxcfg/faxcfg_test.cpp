@@ -137,6 +137,8 @@ TEST(Faxcfg, OfflinePrinterStoresTheFiles) {
     // The wizard's reminder stays, to bring the answers to the printer.
     EXPECT_EQ(reminder, demo.RegValue("Install", "RunSetupWizard"));
     EXPECT_TRUE(demo.Journal(77).empty());
+    EXPECT_EQ(6u, StatusNumber(demo, "ExitCode"));
+    EXPECT_EQ(0u, StatusNumber(demo, "PrinterConfigured"));
     EXPECT_EQ(9u, RunFaxcfg(demo, "/check " + answers));
 }
 
@@ -327,4 +329,34 @@ TEST(Faxcfg, RestorePutsBackWhatWasStored) {
     after.Journal = before.Journal;  // the printer got the old values anew
     ExpectSame(before, after);
     EXPECT_EQ(ini, demo.ProductIniText());
+}
+
+// One file for a fleet: [Fax] for every PC, and a PC's own section over it
+// key by key (its name in any case); another PC's section is no answer here.
+TEST(Faxcfg, EachPcTakesItsOwnSection) {
+    DemoInstall demo;
+    ASSERT_EQ("", demo.Error());
+    char name[MAX_COMPUTERNAME_LENGTH + 1] = "";
+    DWORD size = sizeof name;
+    ASSERT_TRUE(GetComputerNameA(name, &size));
+    std::string lower = name;
+    CharLowerA(&lower[0]);
+    wiztest::TempDir dir;
+    dir.Write("fleet.ini", std::string("[Fax]\r\n") + kDedicatedAnswers +
+                               "[Fax:OTHER-PC]\r\nFaxNumber=555 0111\r\n[Fax:" + lower +
+                               "]\r\nFaxNumber=555 0122\r\nVoiceNumber=555 0133\r\n");
+    std::string log = dir.File("fleet.log");
+    EXPECT_EQ(0u, RunFaxcfg(demo, "/answers " + Quoted(dir.File("fleet.ini")) + " /log " + Quoted(log)));
+    EXPECT_EQ("555 0122", demo.Setup("FaxNumber"));
+    EXPECT_EQ("Dana Whitfield", demo.Setup("UserName"));
+    EXPECT_NE(std::string::npos, wiztest::ReadFile(log).find("[Fax] and [Fax:" + lower + "]"));
+    EXPECT_EQ("answers", demo.RegValue("Status", "By"));
+    EXPECT_EQ(1u, StatusNumber(demo, "PrinterConfigured"));
+    // This PC's settings as its own section, which applies alone.
+    std::string exported = dir.File("pc.ini");
+    ASSERT_EQ(0u, RunFaxcfg(demo, "/export " + Quoted(exported) + " /pc"));
+    EXPECT_NE(std::string::npos, wiztest::ReadFile(exported).find(std::string("[Fax:") + name + "]"));
+    EXPECT_EQ(0u, RunFaxcfg(demo, "/check " + Quoted(exported)));
+    dir.Write("other.ini", "[Fax:OTHER-PC]\r\nFaxNumber=555 0111\r\n");
+    EXPECT_EQ(3u, RunFaxcfg(demo, "/answers " + Quoted(dir.File("other.ini"))));
 }

@@ -247,6 +247,18 @@ TEST(Policy, LockedValuesHoldOnEveryRoad) {
                 EXPECT_TRUE(Has(text, std::string("policy ") + row.refused)) << text;
             }
         }
+        if (row.free.empty()) {  // every answer held: the policies alone configure
+            DemoInstall demo;
+            ASSERT_EQ("", demo.Error());
+            demo.ChangeDevice(77, reportsOption);
+            ASSERT_EQ(0u, RunFaxcfg(demo, "/policies"));
+            ExpectSame(expected, Capture(demo));
+            EXPECT_EQ("policies", demo.RegValue("Status", "By"));
+            std::string ini = demo.ProductIniText();
+            EXPECT_EQ(0u, RunFaxcfg(demo, "/policies"));  // and once more changes nothing
+            EXPECT_EQ(ini, demo.ProductIniText());
+            ExpectSame(expected, Capture(demo));
+        }
     }
 }
 

@@ -531,15 +531,19 @@ case_configure() {
   rm -f "$dir/Data/corvfax.ini" "$dir/Data/summary.txt"
 
   # An answer file named as it lies beside the package, in a folder with
-  # blanks; a property wins over its key.
+  # blanks; this PC's section (its name in small letters) over [Fax], and a
+  # property over both.
+  local pc
+  pc=$(wiz_wine cmd /c 'echo %COMPUTERNAME%' 2>/dev/null | tr -d '\r' | tr '[:upper:]' '[:lower:]')
   mkdir -p "$drive_c/Fax Answers"
-  printf '[Fax]\r\nUserName=Front Desk\r\nFaxNumber=+1 555 0177\r\nDedicatedLine=No\r\nTAM=1\r\n' \
-    >"$drive_c/Fax Answers/office.ini"
+  printf '[Fax]\r\nUserName=Front Desk\r\nFaxNumber=+1 555 0177\r\nDedicatedLine=No\r\nTAM=1\r\n[Fax:%s]\r\nUserName=Reception\r\n[Fax:OTHER-PC]\r\nUserName=Nobody\r\n' \
+    "$pc" >"$drive_c/Fax Answers/office.ini"
   cp "$WIZ_MSI" "$drive_c/Fax Answers/fax setup.msi"
   seed_printer
   msi_install 'C:\Fax Answers\fax setup.msi' LANGUAGE=ENU FAXANSWERS=office.ini FAXNUMBER="+1 555 0188" ||
     fail "the install with an answer file ended with $?"
-  expect_configured "answer file" "Front Desk" "+1 555 0188" 0
+  expect_configured "answer file" "Reception" "+1 555 0188" 0
+  expect "the installer's status" "installer" "$(regval "$product_key\\Status" By)"
   # The answers and the backup were the system account's alone, and are gone.
   [ -z "$(find "$drive_c" -maxdepth 5 -name 'CorvantisFax-*')" ] || fail "the answers' folder was left"
   wiz_wine msiexec /x "$msi" /qn >/dev/null 2>&1 || fail "msiexec /x ended with $?"
@@ -584,11 +588,14 @@ case_configure() {
   expect "after a rolled back configuration" "$before" "$(fax_state)"
   rm -rf "$drive_c/Program Files/Kelvaro"
 
-  # A printer that does not answer in time: faxcfg is ended, the install fails.
+  # A printer that does not answer in time: faxcfg is ended, the install
+  # fails. An empty [Fax] (every answer held by a policy) is an answer file.
   seed_printer
   wiz_wine "$WIZ_BINARY_DIR/bin/devtool.exe" delay 77 60000 >/dev/null 2>&1
+  printf '[Fax]\r\n' >"$drive_c/Fax Answers/empty.ini"
   rc=0
-  msi_install "$msi" LANGUAGE=ENU FAXNUMBER="+1 555 0100" FAXTIMEOUT=3 /lv 'C:\windows\temp\slow.log' || rc=$?
+  msi_install "$msi" LANGUAGE=ENU FAXANSWERS='C:\Fax Answers\empty.ini' FAXNUMBER="+1 555 0100" FAXTIMEOUT=3 \
+    /lv 'C:\windows\temp\slow.log' || rc=$?
   [ $rc != 0 ] || fail "an install whose printer never answered ended well"
   install_log slow | matches 'faxcfg did not end within 3 seconds' ||
     fail "the install log does not say that faxcfg took too long"

@@ -74,6 +74,8 @@ TEST(Road, StartToFinish) {
     EXPECT_EQ(1, report.EditorsClosed);
     EXPECT_EQ("0", demo.RegValue("Install", "RunSetupWizard"));
     EXPECT_EQ("0", demo.RegValue("Install", "RunRegistration"));
+    EXPECT_EQ("wizard", demo.RegValue("Status", "By"));
+    EXPECT_EQ(19u, demo.RegValue("Status", "Time").size());  // 2026-12-09T14:05:31
     // The registration program is started, not waited for: its log line may
     // come a moment after the wizard has ended.
     for (int i = 0; i < 100 && demo.RegistrationStarts() == 0; ++i) Sleep(100);
