@@ -112,6 +112,25 @@ prefix=$(realpath -m "${RUN_PREFIX:-$build/wineprefix-run}")
 export WINEPREFIX=$prefix
 # Real windows: a prefix without the null display driver.
 ./scripts/wineprefix.sh "$prefix" x11
+# Wine draws the title bar's buttons (close, minimise, help) as letters of the
+# font Marlett: without it the close box shows an "r". Debian keeps Marlett
+# in fonts-wine, whose other fonts (Tahoma for "MS Shell Dlg") would change
+# the dialog font of every prefix on this machine, the tests' included; so
+# only Marlett goes, into this prefix's own Fonts folder, from the package
+# fetched once into the build folder.
+marlett=/usr/share/wine/fonts/marlett.ttf
+if [ ! -f "$marlett" ]; then
+  marlett=$build/fonts/marlett.ttf
+  if [ ! -f "$marlett" ]; then
+    fetch=$(mktemp -d)
+    (cd "$fetch" && apt-get download -q fonts-wine >/dev/null 2>&1 && dpkg-deb -x fonts-wine_*.deb root) ||
+      echo "run: fonts-wine cannot be fetched; the title bar's buttons show letters" >&2
+    mkdir -p "$build/fonts"
+    cp "$fetch/root/usr/share/wine/fonts/marlett.ttf" "$marlett" 2>/dev/null || true
+    rm -rf "$fetch"
+  fi
+  [ -f "$marlett" ] && cp "$marlett" "$prefix/drive_c/windows/Fonts/marlett.ttf"
+fi
 ./scripts/install-demo.sh "$prefix" "$build" "$product_language"
 wiz_wine reg delete 'HKLM\Software\Policies\Kelvaro' /f >/dev/null 2>&1 || true
 if [ -n "${RUN_POLICY:-}" ]; then
