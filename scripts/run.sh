@@ -2,14 +2,20 @@
 # Runs the wizard on the demo product, from nothing: installs what is missing,
 # builds the program, installs the demo product into a Wine prefix of its own
 # and starts the wizard.
-#   scripts/run.sh [ENU|DEU|JPN|FRA|ESP|FRC] [--dpi N] [--high-contrast] [wizard arguments, e.g. -d78]
-# --dpi N shows the pages at N dots per inch (96 is 100 per cent, 144 is 150),
-# --high-contrast in a black high-contrast colour scheme, without visual styles.
-# The language picks the product's language as installed (resource module,
-# summary template, README) and runs the wizard under the user locale a
-# person in that market has (LC_ALL): JPN under ja_JP, so code page 932, and
-# with a Japanese name and company typed. FRC is French as a Canadian user
-# has it: the French product under fr_CA.
+#
+# Usage: scripts/run.sh [ENU|DEU|JPN|FRA|ESP|FRC] [--dpi N] [--high-contrast] [wizard arguments]
+#        scripts/run.sh --help        (or -h: this text; changes nothing)
+#   language     ENU (default), DEU, JPN, FRA, ESP or FRC: the product's
+#                language as installed (resource module, summary template,
+#                README), and the user locale (LC_ALL) a person in that
+#                market has: JPN under ja_JP, so code page 932, with a
+#                Japanese name and company typed; FRC is the French product
+#                under fr_CA.
+#   --dpi N      the pages at N dots per inch, 48 to 480 (96 is 100 per cent,
+#                144 is 150)
+#   --high-contrast  a black high-contrast colour scheme, without visual styles
+#   wizard arguments: -d<device> (e.g. -d78), -m<model>, -l. Any other word
+#                starting with "-" is refused (exit 2).
 # With a display (DISPLAY set) the wizard opens there for you to use. Without
 # one it walks the wizard along one road on a virtual display (Xvfb), saves a
 # picture of every page as PNG, and names the folder. Either way it then
@@ -26,6 +32,29 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
+# The comment above, as the usage: from "Usage:" to the settings' end.
+usage() {
+  sed -n '/^# Usage:/,/^set -euo pipefail/{/^#/s/^# \{0,1\}//p}' "$root/scripts/run.sh"
+  local name
+  echo
+  echo "Settings now:"
+  for name in WIZ_ARCH BUILD_DIR RUN_PREFIX RUN_PICTURES RUN_POLICY; do
+    if [ -n "${!name+set}" ]; then
+      echo "  $name=${!name}"
+    else
+      echo "  $name (not set: the default)"
+    fi
+  done
+}
+# Options are read before anything is installed or built: --help changes
+# nothing, and a mistyped option does not reach the wizard, which would take
+# it silently.
+for arg in "$@"; do
+  case $arg in
+    -h|--help) usage; exit 0 ;;
+  esac
+done
+
 language=ENU
 if [ $# -gt 0 ] && [[ $1 =~ ^(ENU|DEU|JPN|FRA|ESP|FRC)$ ]]; then
   language=$1
@@ -41,6 +70,9 @@ while [ $# -gt 0 ]; do
     --dpi) dpi=${2:-}; shift 2 || { echo "run: --dpi needs a number" >&2; exit 1; } ;;
     --dpi=*) dpi=${1#--dpi=}; shift ;;
     --high-contrast) high_contrast=1; shift ;;
+    # The wizard's own: -d<device>, -m<model>, -l (the number may follow apart).
+    -[dml]|-[dm][0-9]*) wizard_args+=("$1"); shift ;;
+    -*) { echo "run: unknown option '$1'"; echo; usage; } >&2; exit 2 ;;
     *) wizard_args+=("$1"); shift ;;
   esac
 done
@@ -80,6 +112,25 @@ prefix=$(realpath -m "${RUN_PREFIX:-$build/wineprefix-run}")
 export WINEPREFIX=$prefix
 # Real windows: a prefix without the null display driver.
 ./scripts/wineprefix.sh "$prefix" x11
+# Wine draws the title bar's buttons (close, minimise, help) as letters of the
+# font Marlett: without it the close box shows an "r". Debian keeps Marlett
+# in fonts-wine, whose other fonts (Tahoma for "MS Shell Dlg") would change
+# the dialog font of every prefix on this machine, the tests' included; so
+# only Marlett goes, into this prefix's own Fonts folder, from the package
+# fetched once into the build folder.
+marlett=/usr/share/wine/fonts/marlett.ttf
+if [ ! -f "$marlett" ]; then
+  marlett=$build/fonts/marlett.ttf
+  if [ ! -f "$marlett" ]; then
+    fetch=$(mktemp -d)
+    (cd "$fetch" && apt-get download -q fonts-wine >/dev/null 2>&1 && dpkg-deb -x fonts-wine_*.deb root) ||
+      echo "run: fonts-wine cannot be fetched; the title bar's buttons show letters" >&2
+    mkdir -p "$build/fonts"
+    cp "$fetch/root/usr/share/wine/fonts/marlett.ttf" "$marlett" 2>/dev/null || true
+    rm -rf "$fetch"
+  fi
+  [ -f "$marlett" ] && cp "$marlett" "$prefix/drive_c/windows/Fonts/marlett.ttf"
+fi
 ./scripts/install-demo.sh "$prefix" "$build" "$product_language"
 wiz_wine reg delete 'HKLM\Software\Policies\Kelvaro' /f >/dev/null 2>&1 || true
 if [ -n "${RUN_POLICY:-}" ]; then
