@@ -578,6 +578,8 @@ extern "C" __declspec(dllexport) UINT __stdcall RollbackFax(MSIHANDLE install) {
                               L"/restore \"" + backup + L"\" /log \"" + log + L"\"",
                               seconds ? seconds : kDefaultTimeoutSeconds);
         CopyLog(install, L"RollbackFax", log, {});
+        // The configuration the status records was undone with the install.
+        RecordStatus(install, ERROR_INSTALL_FAILURE);
         LogAs(install, L"RollbackFax",
               code == 0 ? std::wstring(L"put back the fax settings stored before the install")
                         : L"the fax settings stored before the install were not all put back "
