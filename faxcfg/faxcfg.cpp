@@ -232,8 +232,7 @@ std::vector<std::string> Differences() {
     return lines;
 }
 
-// Whether the device has a registration: a printer that is not installed
-// must not get settings in the product's files.
+// Whether the device has a registration under the product's Devices key.
 struct DeviceSearch {
     long DeviceId;
     bool Found;

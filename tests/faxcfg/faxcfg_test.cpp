@@ -91,6 +91,7 @@ TEST(Faxcfg, StoresWhatTheWizardStores) {
     std::string log = folder + "\\faxcfg.log";
     EXPECT_EQ(0u, RunFaxcfg(demo, "-ANSWERS " + Quoted(file) + " /Log " + Quoted(log)));
     ExpectSame(walked, Capture(demo));
+    EXPECT_EQ(0u, RunFaxcfg(demo, "/check " + Quoted(file)));
     std::string text = wiztest::ReadFile(log);
     EXPECT_NE(std::string::npos, text.find("applied FaxNumber = \"+1 555 0100\"")) << text;
     EXPECT_NE(std::string::npos, text.find("stored in printer 77")) << text;

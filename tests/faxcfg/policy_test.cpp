@@ -240,6 +240,7 @@ TEST(Policy, LockedValuesHoldOnEveryRoad) {
             ASSERT_EQ(0u, RunFaxcfg(demo, "/answers " + Quoted(AnswerFile(dir, Lines(other))) +
                                               " /log " + Quoted(log)));
             ExpectSame(expected, Capture(demo));
+            EXPECT_EQ(0u, RunFaxcfg(demo, "/check " + Quoted(AnswerFile(dir, Lines(other)))));
             std::string text = wiztest::ReadFile(log);
             for (const auto& answer : row.other)
                 EXPECT_TRUE(Has(text, answer.first + ": kept the policy's value")) << text;
