@@ -59,7 +59,17 @@ package_version() {
 }
 
 # unix <windows path>: where the prefix keeps it.
-unix() { wiz_winepath -u "$1" | tr -d '\r'; }
+# winepath, like any Wine program, now and then fails to start on a loaded
+# machine: an empty answer is asked again rather than taken as the path.
+unix() {
+  local out try
+  for try in 1 2 3; do
+    out=$(wiz_winepath -u "$1" 2>/dev/null | tr -d '\r')
+    [ -n "$out" ] && break
+    sleep 1
+  done
+  printf '%s\n' "$out"
+}
 # The code page reg.exe writes in (932 under the Japanese locale).
 ansi=CP1252
 # regval <key> <name>: the value's text, or nothing.
